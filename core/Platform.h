@@ -1,0 +1,88 @@
+// The few operating-system services the conversion core needs. The core never
+// includes a system header; each program supplies one implementation (Win32,
+// POSIX) and the unit tests supply a fake that can fail any step on demand.
+//
+// Texts are UTF-8 throughout; an adapter converts at its edge (the Win32
+// adapter to UTF-16 for the wide-character API).
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+namespace falvori {
+
+// A failed platform step: the system's error number and its own description.
+// code 0 with an empty text means success.
+struct Failure {
+    int code = 0;
+    std::string text;
+
+    explicit operator bool() const { return code != 0 || !text.empty(); }
+};
+
+// Outcome of one read or write call. count is the number of bytes moved,
+// which may be fewer than asked for even without a failure. A read that
+// returns 0 bytes and no failure has reached the end of the file.
+struct IoResult {
+    std::size_t count = 0;
+    Failure failure;
+};
+
+enum class MsgIcon { Critical, Question, Exclamation, Information };
+enum class MsgButtons { Ok, YesNo, RetryCancel };
+
+// Button codes as the platform's message box returns them.
+enum Answer : int { kOk = 1, kCancel = 2, kRetry = 4, kYes = 6, kNo = 7 };
+
+class File {
+public:
+    virtual ~File() = default;
+    virtual IoResult read(void* buffer, std::size_t size) = 0;
+    virtual IoResult write(const void* data, std::size_t size) = 0;
+    // Releases the handle. Called at most once; the destructor closes a file
+    // that was never closed explicitly and ignores errors.
+    virtual Failure close() = 0;
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // --- process ---
+    // The command line after the program's name, as the user typed it.
+    virtual std::string commandLine() = 0;
+    // The folder that holds the program, as the system reports it (with a
+    // trailing separator only for a root folder).
+    virtual std::string programFolder() = 0;
+    virtual std::string environmentVariable(const std::string& name) = 0;
+    // Where the intermediate file goes when "temp" is empty.
+    virtual std::string fallbackTempFolder() = 0;
+    virtual char separator() = 0;
+    // Ends the process with the given status; files still open are closed.
+    [[noreturn]] virtual void endProgram(int status) = 0;
+
+    // --- user ---
+    // Shows a modal box and returns the Answer of the button pressed. Lines
+    // in text are separated by single CRs.
+    virtual int messageBox(const std::string& text, const std::string& title, MsgIcon icon,
+                           MsgButtons buttons) = 0;
+
+    // --- files ---
+    virtual std::unique_ptr<File> openForReading(const std::string& path, Failure& failure) = 0;
+    // Creates the file or empties an existing one. The intermediate file is
+    // opened this way; no other program may open it until it is closed.
+    virtual std::unique_ptr<File> createForWriting(const std::string& path, Failure& failure) = 0;
+    // Whether path names an ordinary file (read-only counts; folders, hidden
+    // and system files do not). Acts on that one path only: a name with
+    // wildcards is refused with a failure.
+    virtual Failure fileExists(const std::string& path, bool& present) = 0;
+    virtual Failure deleteFile(const std::string& path) = 0;
+    // Puts a copy of from at to, replacing a file there. The file at to is
+    // either the old one or the complete copy, never a mix or nothing.
+    virtual Failure copyFile(const std::string& from, const std::string& to) = 0;
+    // The system's own description for reading past the end of a file.
+    virtual Failure endOfFileFailure() = 0;
+};
+
+}  // namespace falvori
