@@ -39,6 +39,7 @@ class File {
 public:
     virtual ~File() = default;
     virtual IoResult read(void* buffer, std::size_t size) = 0;
+    // Writes at least one byte or reports a failure.
     virtual IoResult write(const void* data, std::size_t size) = 0;
     // Releases the handle. Called at most once; the destructor closes a file
     // that was never closed explicitly and ignores errors.
@@ -61,6 +62,9 @@ public:
     virtual char separator() = 0;
     // Ends the process with the given status; files still open are closed.
     [[noreturn]] virtual void endProgram(int status) = 0;
+    // Called before ending on an unrecognised command line. A window program
+    // ends silently; a terminal program says how it is called.
+    virtual void showUsage() {}
 
     // --- user ---
     // Shows a modal box and returns the Answer of the button pressed. Lines

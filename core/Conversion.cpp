@@ -1,0 +1,111 @@
+// Converts one file through the intermediate file into the destination.
+#include <memory>
+#include <vector>
+
+#include "ByteMap.h"
+#include "Core.h"
+#include "Fault.h"
+#include "Guard.h"
+
+namespace falvori {
+
+namespace {
+
+constexpr std::size_t kBlockSize = 256 * 1024;
+
+// Closes what is still open; a file whose close failed counts as closed.
+Failure CloseAll(std::unique_ptr<File>& a, std::unique_ptr<File>& b) {
+    for (auto* file : {&a, &b}) {
+        if (!*file) continue;
+        Failure failure = (*file)->close();
+        file->reset();
+        if (failure) return failure;
+    }
+    return {};
+}
+
+}  // namespace
+
+std::optional<bool> Core::DateiUmwandeln(const std::string& quelle, const std::string& ziel) {
+    std::optional<bool> result;
+    if (quelle.empty() || ziel.empty()) return result;
+
+    TempDatei = platform_.environmentVariable("temp");
+    if (TempDatei.empty()) TempDatei = platform_.fallbackTempFolder();
+    TempDatei += platform_.separator();
+    TempDatei += kTempFileName;
+
+    // Files still open when a step is cancelled close on the way out.
+    std::unique_ptr<File> source;
+    std::unique_ptr<File> temp;
+    auto guarded = [this](auto&& step) { return Guarded(platform_, step); };
+
+    if (!guarded([&] {
+            Failure f;
+            source = platform_.openForReading(quelle, f);
+            return f;
+        }))
+        return result;
+    if (!guarded([&] {
+            Failure f;
+            temp = platform_.createForWriting(TempDatei, f);
+            return f;
+        }))
+        return result;
+
+    const ByteMap map(RichtungMacWin ? MacZuWin : WinZuMac);
+    std::vector<std::uint8_t> in(kBlockSize);
+    std::vector<std::uint8_t> out(kBlockSize);
+    for (;;) {
+        IoResult got;
+        if (!guarded([&] {
+                got = source->read(in.data(), in.size());
+                return got.failure;
+            }))
+            return result;
+        if (got.count == 0) break;
+
+        std::size_t pos = 0;
+        while (pos < got.count) {
+            std::size_t consumed = 0;
+            const std::size_t n = map.map(in.data() + pos, got.count - pos, out.data(), &consumed);
+            std::size_t written = 0;
+            // A retried write goes on after the bytes that did reach the file.
+            if (!guarded([&] {
+                    while (written < n) {
+                        IoResult w = temp->write(out.data() + written, n - written);
+                        written += w.count;
+                        if (w.failure) return w.failure;
+                    }
+                    return Failure{};
+                }))
+                return result;
+            pos += consumed;
+            if (pos < got.count) {
+                // An entry that is no byte value cannot be mapped, however often retried.
+                if (!guarded([] { return Failure{kOverflow.number, kOverflow.text}; })) return result;
+            }
+        }
+    }
+
+    if (!guarded([&] { return CloseAll(source, temp); })) return result;
+    result = false;
+
+    bool present = false;
+    if (!guarded([&] { return platform_.fileExists(ziel, present); })) return result;
+    const bool replace =
+        !present || Stapelbetrieb ||
+        platform_.messageBox("Soll die Zieldatei überschrieben werden?", "Achtung",
+                             MsgIcon::Question, MsgButtons::YesNo) == kYes;
+    if (replace) {
+        // Copied over the old file, never deleted first: a failing copy
+        // leaves the old destination as it was.
+        if (!guarded([&] { return platform_.copyFile(TempDatei, ziel); })) return result;
+        result = true;
+    }
+
+    guarded([&] { return platform_.deleteFile(TempDatei); });
+    return result;
+}
+
+}  // namespace falvori

@@ -1,0 +1,27 @@
+#include "LineReader.h"
+
+namespace falvori {
+
+bool LineReader::fill(Failure& failure) {
+    IoResult r = file_.read(buffer_.data(), buffer_.size());
+    if (r.failure) {
+        failure = r.failure;
+        return false;
+    }
+    pos_ = 0;
+    size_ = r.count;
+    return true;
+}
+
+bool LineReader::atEnd(Failure& failure) {
+    for (;;) {
+        if (pos_ == size_ && (!fill(failure) || size_ == 0)) return true;
+        if (!skipLineFeed_) return false;
+        // The LF of a CR LF belongs to the line before.
+        skipLineFeed_ = false;
+        if (buffer_[pos_] != '\n') return false;
+        ++pos_;
+    }
+}
+
+}  // namespace falvori

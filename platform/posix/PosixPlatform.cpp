@@ -1,0 +1,148 @@
+#include "PosixPlatform.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <iostream>
+#include <string>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "Core.h"
+#include "PosixCopy.h"
+#include "PosixFile.h"
+
+namespace falvori {
+
+Failure ErrnoFailure(int err) { return {err, std::strerror(err)}; }
+
+std::string JoinArguments(const std::vector<std::string>& words) {
+    std::string line;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (i > 0) line += ' ';
+        const std::string& w = words[i];
+        if (w.empty() || w.find(' ') != std::string::npos)
+            line += '"' + w + '"';
+        else
+            line += w;
+    }
+    return line;
+}
+
+PosixPlatform::PosixPlatform(int argc, char** argv)
+    : commandLine_(JoinArguments(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc))) {}
+
+std::string PosixPlatform::programFolder() {
+    std::string path(PATH_MAX, '\0');
+    const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
+    if (n <= 0) return ".";
+    path.resize(static_cast<std::size_t>(n));
+    const auto slash = path.rfind('/');
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+std::string PosixPlatform::environmentVariable(const std::string& name) {
+    const char* value = std::getenv(name.c_str());
+    return value ? value : "";
+}
+
+std::string PosixPlatform::fallbackTempFolder() {
+    const std::string tmpdir = environmentVariable("TMPDIR");
+    return tmpdir.empty() ? "/tmp" : tmpdir;
+}
+
+void PosixPlatform::endProgram(int status) {
+    std::cerr.flush();
+    std::exit(status);
+}
+
+void PosixPlatform::showUsage() {
+    std::cerr << "Aufruf: falvori m|w QUELLDATEI [ZIELDATEI]   (m: Mac -> Win, w: Win -> Mac)\n";
+}
+
+namespace {
+
+std::string WithLineBreaks(std::string text) {
+    for (char& c : text)
+        if (c == '\r') c = '\n';
+    return text;
+}
+
+}  // namespace
+
+int PosixPlatform::messageBox(const std::string& text, const std::string& title, MsgIcon,
+                              MsgButtons buttons) {
+    std::cerr << title << ": " << WithLineBreaks(text) << '\n';
+    if (buttons == MsgButtons::Ok) return kOk;
+    const bool retry = buttons == MsgButtons::RetryCancel;
+    if (!::isatty(STDIN_FILENO)) return retry ? kCancel : kNo;
+    std::cerr << (retry ? "[W]iederholen / [A]bbrechen? " : "[J]a / [N]ein? ") << std::flush;
+    std::string answer;
+    if (!std::getline(std::cin, answer) || answer.empty()) return retry ? kCancel : kNo;
+    const char c = static_cast<char>(answer[0] | 0x20);
+    if (retry) return c == 'w' || c == 'r' ? kRetry : kCancel;
+    return c == 'j' || c == 'y' ? kYes : kNo;
+}
+
+std::unique_ptr<File> PosixPlatform::openForReading(const std::string& path, Failure& failure) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        failure = ErrnoFailure(errno);
+        return nullptr;
+    }
+    auto file = std::make_unique<PosixFile>(fd);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        failure = ErrnoFailure(errno);
+        return nullptr;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        failure = ErrnoFailure(EISDIR);
+        return nullptr;
+    }
+    return file;
+}
+
+std::unique_ptr<File> PosixPlatform::createForWriting(const std::string& path, Failure& failure) {
+    // Not O_TRUNC: a file another conversion still owns must not be emptied.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        failure = ErrnoFailure(errno);
+        return nullptr;
+    }
+    auto file = std::make_unique<PosixFile>(fd);
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ftruncate(fd, 0) != 0) {
+        failure = ErrnoFailure(errno);
+        return nullptr;
+    }
+    return file;
+}
+
+Failure PosixPlatform::fileExists(const std::string& path, bool& present) {
+    struct stat st {};
+    present = false;
+    if (::stat(path.c_str(), &st) != 0) {
+        const int err = errno;
+        if (err == ENOENT || err == ENOTDIR) return {};
+        return ErrnoFailure(err);
+    }
+    present = S_ISREG(st.st_mode);
+    return {};
+}
+
+Failure PosixPlatform::deleteFile(const std::string& path) {
+    if (::unlink(path.c_str()) != 0) return ErrnoFailure(errno);
+    return {};
+}
+
+Failure PosixPlatform::copyFile(const std::string& from, const std::string& to) {
+    return ReplaceWithCopy(from, to);
+}
+
+Failure PosixPlatform::endOfFileFailure() { return {ENODATA, "Input past end of file"}; }
+
+}  // namespace falvori
