@@ -1,0 +1,170 @@
+#!/usr/bin/env python3
+"""Exit statuses and messages of runs that write nothing: empty paths,
+unrecognised directions, failing file steps, missing or broken table files."""
+
+import os
+
+import e2e_support as e2e
+
+NOT_WRITTEN, USAGE, FATAL = 1, 2, 3
+HEADER = b"QUORIND-Textbau"
+
+
+class NothingWritten(e2e.E2ETestCase):
+    def setUp(self):
+        super().setUp()
+        self.src = self.write("quelle.txt", "Grüße".encode("mac_roman"))
+        self.dst = self.path("ziel.txt")
+
+    def assertUntouched(self):
+        self.assertEqual(self.read(self.src), "Grüße".encode("mac_roman"))
+        self.assertFalse(os.path.exists(self.dst), "destination was written")
+
+    def test_unrecognised_direction(self):
+        # arguments; each must end with a usage line and convert nothing
+        cases = [
+            [],
+            ["x", self.src, self.dst],
+            ["mfile"],
+            [f"m{self.src}", self.dst],
+            ["m"],
+            ["W"],
+            ["mw", self.src, self.dst],
+        ]
+        for args in cases:
+            with self.subTest(args=args):
+                run = self.run_program(args)
+                self.assertEqual(run.code, USAGE, run)
+                self.assertTrue(run.stderr.startswith("Aufruf: "), "no usage line")
+                self.assertNotIn("Achtung", run.stderr)
+                self.assertUntouched()
+
+    def test_empty_path(self):
+        # "m", "", dest is the command line  m  dest : an empty source
+        for args in (["m", "", self.dst], ["W", "", self.dst]):
+            with self.subTest(args=args):
+                run = self.run_program(args)
+                self.assertEqual(run.code, NOT_WRITTEN, run)
+                self.assertEqual(run.stderr, "", "an empty path shows nothing")
+                self.assertUntouched()
+                self.assertNoIntermediate()
+
+    def test_failing_file_step(self):
+        # Each failure box is answered Cancel: nothing is written.
+        missing = self.path("fehlt.txt")
+        folder = self.path("Ordner")
+        os.makedirs(folder)
+        # name, arguments, environment, intermediate file left behind
+        # (None: either, it depends on the step that fails)
+        cases = [
+            ("missing source", ["m", missing, self.dst], {}, False),
+            ("missing source, in place", ["w", missing], {}, False),
+            ("source is a folder", ["m", folder, self.dst], {}, None),
+            ("temp folder missing", ["m", self.src, self.dst],
+             {"temp": self.path("kein temp")}, False),
+            ("destination is a folder", ["m", self.src, folder], {}, True),
+        ]
+        for name, args, env, left in cases:
+            with self.subTest(case=name):
+                run = self.run_program(args, env=env)
+                self.assertEqual(run.code, NOT_WRITTEN, run)
+                self.assertRegex(run.stderr, r"^Achtung!: \S")
+                self.assertEqual(run.stderr.count("Achtung!"), 1, "Cancel must end it")
+                self.assertUntouched()
+                self.assertFalse(os.path.exists(missing))
+                self.assertEqual(os.listdir(folder), [])
+                if left is not None:
+                    self.assertEqual(os.path.exists(self.path(e2e.TEMP_NAME)), left)
+                if os.path.exists(self.path(e2e.TEMP_NAME)):
+                    os.remove(self.path(e2e.TEMP_NAME))
+
+    def test_failed_copy_leaves_intermediate_in_temp_folder(self):
+        # The destination folder is missing, so the copy fails after the
+        # conversion; Cancel leaves the intermediate file where it was made.
+        first = self.path("temp1")
+        second = self.path("temp2")
+        # name, environment, folder that must hold the intermediate file
+        cases = [
+            ("temp wins", {"temp": first, "TMPDIR": second}, first),
+            ("temp unset", {"temp": None, "TMPDIR": second}, second),
+            ("temp empty", {"temp": "", "TMPDIR": second}, second),
+        ]
+        for name, env, folder in cases:
+            with self.subTest(case=name):
+                for d in (first, second):
+                    os.makedirs(d, exist_ok=True)
+                    if os.path.exists(os.path.join(d, e2e.TEMP_NAME)):
+                        os.remove(os.path.join(d, e2e.TEMP_NAME))
+                dst = self.path("kein Ordner", "ziel.txt")
+                run = self.run_program(["m", self.src, dst], env=env)
+                self.assertEqual(run.code, NOT_WRITTEN, run)
+                self.assertRegex(run.stderr, r"^Achtung!: \S")
+                self.assertFalse(os.path.exists(dst))
+                left = os.path.join(folder, e2e.TEMP_NAME)
+                self.assertTrue(os.path.exists(left), f"nothing left in {folder}")
+                self.assertEqual(self.read(left), "Grüße".encode("cp1252"))
+                other = second if folder == first else first
+                self.assertNoIntermediate(other)
+
+
+class TableFile(e2e.E2ETestCase):
+    def run_with_table(self, table):
+        program = self.program_copy(table)
+        src = self.write("quelle.txt", b"abc\x8a")
+        dst = self.path("ziel.txt")
+        run = self.run_program(["m", src, dst], program=program)
+        self.assertFalse(os.path.exists(dst), "converted despite the table")
+        return run
+
+    def assertTableBox(self, run, first_line):
+        self.assertEqual(run.code, FATAL, run)
+        self.assertTrue(run.stderr.startswith("Fehler!: "), run)
+        lines = [line for line in run.stderr[len("Fehler!: "):].splitlines()]
+        if first_line is None:
+            self.assertNotEqual(lines[0].strip(), "", "no description of the failure")
+            self.assertNotEqual(lines[0], "Tabelle defekt.")
+        else:
+            self.assertEqual(lines[0], first_line)
+        self.assertEqual([line for line in lines[1:] if line], e2e.FIXED_TABLE_LINES)
+
+    def test_unreadable_table(self):
+        # name, table file content (None: no file); the box shows the
+        # system's description of the failure
+        cases = [("missing", None), ("empty", b"")]
+        for name, table in cases:
+            with self.subTest(case=name):
+                self.assertTableBox(self.run_with_table(table), None)
+
+    def test_broken_table(self):
+        cases = [
+            ("header case", b"Quorind-Textbau\r\n"),
+            ("header trailing blank", HEADER + b" \r\n"),
+            ("header leading blank", b" " + HEADER + b"\r\n"),
+            ("byte-order mark", b"\xef\xbb\xbf" + HEADER + b"\r\n"),
+            ("LF line ends", HEADER + b"\n65\t66\n"),
+            ("first column 0", HEADER + b"\r\n65\t66\r\n0\t65\r\n"),
+            ("empty first column", HEADER + b"\r\n\t65\r\n"),
+            ("letters in first column", HEADER + b"\r\nabc\t65\r\n"),
+            ("0 in a middle column", HEADER + b"\r\n65\t0\t66\r\n"),
+        ]
+        for name, table in cases:
+            with self.subTest(case=name):
+                self.assertTableBox(self.run_with_table(table), "Tabelle defekt.")
+
+    def test_number_out_of_range_is_a_fault_not_the_table_box(self):
+        cases = [
+            ("first column 256", HEADER + b"\r\n256\t65\r\n"),
+            ("first column -1", HEADER + b"\r\n-1\t65\r\n"),
+            ("last column 300", HEADER + b"\r\n65\t300\r\n"),
+            ("last column -1", HEADER + b"\r\n65\t-1\r\n"),
+        ]
+        for name, table in cases:
+            with self.subTest(case=name):
+                run = self.run_with_table(table)
+                self.assertEqual(run.code, FATAL, run)
+                self.assertNotEqual(run.stderr.strip(), "", "the fault is not named")
+                self.assertNotIn("Fehler!", run.stderr)
+
+
+if __name__ == "__main__":
+    e2e.main()
