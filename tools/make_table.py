@@ -196,9 +196,8 @@ def doc_rows():
             "|---|---|---|---|---|"]
     for side, code, name, repl in REPLACEMENTS:
         char = char_of(side, code)
-        shown = "" if char is None or unicodedata.category(char) == "Co" else char
-        if shown in ("|", "\u00ad"):
-            shown = {"|": "\\|", "\u00ad": "(soft hyphen)"}[shown]
+        # Undefined, private-use and invisible characters are not shown.
+        shown = "" if char is None or unicodedata.category(char) in ("Co", "Cf") else char
         r = code_of(OTHER[side], repl)
         repl_shown = "blank" if repl == BLANK else "\\|" if repl == "|" else f"`{repl}`"
         direction = "Mac → Win" if side == "mac" else "Win → Mac"
