@@ -27,11 +27,12 @@ void NumberReader::feed(char c) {
     case Phase::Whole:
         if (isDigit(c)) {
             anyDigit_ = true;
+            phase_ = Phase::Whole;
+            if (c == '0' && digits_.empty()) return;  // leading zeros are not significant
             if (digits_.size() < kKeptDigits)
                 digits_ += c;
             else
                 ++extraWhole_;
-            phase_ = Phase::Whole;
         } else if (c == '.') {
             digits_ += '.';
             phase_ = Phase::Fraction;
@@ -55,7 +56,7 @@ void NumberReader::feed(char c) {
 double NumberReader::value() const {
     if (!anyDigit_) return 0.0;
     std::string text = digits_;
-    if (text.front() == '.') text.insert(text.begin(), '0');
+    if (text.empty() || text.front() == '.') text.insert(text.begin(), '0');
     if (text.back() == '.') text.pop_back();
     if (extraWhole_ > 0) {
         // Digits beyond the kept ones only scale the number.

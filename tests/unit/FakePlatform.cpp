@@ -1,0 +1,136 @@
+#include "FakePlatform.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace falvori::test {
+
+namespace {
+
+class FakeFile : public File {
+public:
+    FakeFile(FakePlatform& platform, std::string path)
+        : platform_(platform), path_(std::move(path)) {
+        ++platform_.openFiles;
+    }
+    ~FakeFile() override {
+        if (open_) --platform_.openFiles;
+    }
+
+    IoResult read(void* buffer, std::size_t size) override {
+        if (platform_.failNow(Step::Read)) return {0, kInjected};
+        const std::string& data = platform_.files[path_].data;
+        std::size_t n = std::min(size, data.size() - pos_);
+        if (platform_.readChunk) n = std::min(n, platform_.readChunk);
+        std::memcpy(buffer, data.data() + pos_, n);
+        pos_ += n;
+        return {n, {}};
+    }
+
+    IoResult write(const void* data, std::size_t size) override {
+        // A failing write gets half of its bytes out first, like a full disk.
+        const bool fail = platform_.failNow(Step::Write);
+        const std::size_t n = fail ? size / 2 : size;
+        platform_.files[path_].data.append(static_cast<const char*>(data), n);
+        return {n, fail ? kInjected : Failure{}};
+    }
+
+    Failure close() override {
+        if (open_) --platform_.openFiles;
+        open_ = false;
+        return platform_.failNow(Step::Close) ? kInjected : Failure{};
+    }
+
+private:
+    FakePlatform& platform_;
+    std::string path_;
+    std::size_t pos_ = 0;
+    bool open_ = true;
+};
+
+}  // namespace
+
+std::string FakePlatform::environmentVariable(const std::string& name) {
+    auto it = environment.find(name);
+    return it == environment.end() ? "" : it->second;
+}
+
+int FakePlatform::messageBox(const std::string& text, const std::string& title, MsgIcon icon,
+                             MsgButtons buttons) {
+    boxes.push_back({text, title, icon, buttons});
+    if (!answers.empty()) {
+        const int answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    if (buttons == MsgButtons::RetryCancel) return kCancel;
+    if (buttons == MsgButtons::YesNo) return kNo;
+    return kOk;
+}
+
+bool FakePlatform::failNow(Step step) {
+    if (auto ok = succeedFirst.find(step); ok != succeedFirst.end() && ok->second > 0) {
+        --ok->second;
+        return false;
+    }
+    auto it = failuresLeft.find(step);
+    if (it == failuresLeft.end() || it->second == 0) return false;
+    --it->second;
+    return true;
+}
+
+std::unique_ptr<File> FakePlatform::openForReading(const std::string& path, Failure& failure) {
+    ++fileOperations;
+    if (failNow(Step::Open)) {
+        failure = kInjected;
+        return nullptr;
+    }
+    auto it = files.find(path);
+    if (it == files.end() || it->second.folder) {
+        failure = kNotFound;
+        return nullptr;
+    }
+    return std::make_unique<FakeFile>(*this, path);
+}
+
+std::unique_ptr<File> FakePlatform::createForWriting(const std::string& path, Failure& failure) {
+    ++fileOperations;
+    if (failNow(Step::Create)) {
+        failure = kInjected;
+        return nullptr;
+    }
+    files[path].data.clear();
+    return std::make_unique<FakeFile>(*this, path);
+}
+
+Failure FakePlatform::fileExists(const std::string& path, bool& present) {
+    ++fileOperations;
+    if (failNow(Step::Exists)) return kInjected;
+    auto it = files.find(path);
+    present = it != files.end() && !it->second.folder && !it->second.hidden;
+    return {};
+}
+
+Failure FakePlatform::deleteFile(const std::string& path) {
+    ++fileOperations;
+    if (failNow(Step::Delete)) return kInjected;
+    auto it = files.find(path);
+    if (it == files.end()) return kNotFound;
+    if (it->second.readOnly) return kInjected;
+    files.erase(it);
+    return {};
+}
+
+Failure FakePlatform::copyFile(const std::string& from, const std::string& to) {
+    ++fileOperations;
+    if (failNow(Step::Copy)) return kInjected;
+    auto source = files.find(from);
+    if (source == files.end()) return kNotFound;
+    auto target = files.find(to);
+    // As on Windows: no copy onto a read-only or hidden file.
+    if (target != files.end() && (target->second.readOnly || target->second.hidden)) return kInjected;
+    files[to] = FakeEntry{source->second.data};
+    return {};
+}
+
+}  // namespace falvori::test

@@ -1,0 +1,74 @@
+// An in-memory platform for the core's tests: files with attributes, scripted
+// answers to boxes, and failures injected into any file step.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "Platform.h"
+
+namespace falvori::test {
+
+struct ProgramEnded {
+    int status;
+};
+
+struct ShownBox {
+    std::string text;
+    std::string title;
+    MsgIcon icon;
+    MsgButtons buttons;
+};
+
+struct FakeEntry {
+    std::string data;
+    bool hidden = false;
+    bool readOnly = false;
+    bool folder = false;
+};
+
+// The file steps a test can make fail.
+enum class Step { Open, Create, Read, Write, Close, Exists, Copy, Delete };
+
+class FakePlatform : public Platform {
+public:
+    std::string commandLineText;
+    std::string folder = "C:\\Prog";
+    std::map<std::string, std::string> environment{{"temp", "C:\\Temp"}};
+    std::map<std::string, FakeEntry> files;
+    std::vector<ShownBox> boxes;
+    std::deque<int> answers;          // box answers in order; then Cancel / No / OK
+    std::map<Step, int> succeedFirst;  // how many times each step works before failing
+    std::map<Step, int> failuresLeft;  // how many times each step then fails before it works
+    std::size_t readChunk = 0;         // when set, reads deliver at most this many bytes
+    int openFiles = 0;
+    int fileOperations = 0;
+
+    std::string commandLine() override { return commandLineText; }
+    std::string programFolder() override { return folder; }
+    std::string environmentVariable(const std::string& name) override;
+    std::string fallbackTempFolder() override { return "c:"; }
+    char separator() override { return '\\'; }
+    [[noreturn]] void endProgram(int status) override { throw ProgramEnded{status}; }
+
+    int messageBox(const std::string& text, const std::string& title, MsgIcon icon,
+                   MsgButtons buttons) override;
+
+    std::unique_ptr<File> openForReading(const std::string& path, Failure& failure) override;
+    std::unique_ptr<File> createForWriting(const std::string& path, Failure& failure) override;
+    Failure fileExists(const std::string& path, bool& present) override;
+    Failure deleteFile(const std::string& path) override;
+    Failure copyFile(const std::string& from, const std::string& to) override;
+    Failure endOfFileFailure() override { return {38, "Reached the end of the file."}; }
+
+    // True once, when step is due to fail.
+    bool failNow(Step step);
+    std::string tableFilePath() const { return folder + "\\ZeichenCodes Mac-Win.txt"; }
+};
+
+inline const Failure kInjected{5, "Zugriff verweigert."};
+inline const Failure kNotFound{2, "Das System kann die angegebene Datei nicht finden."};
+
+}  // namespace falvori::test
