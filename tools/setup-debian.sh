@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what building and testing need on Debian 12 (run as root).
+# Does nothing when everything is there already.
+set -euo pipefail
+
+packages=(
+  cmake make g++ clang libclang-rt-14-dev googletest python3 time
+  g++-mingw-w64-i686 wine wine32:i386 wine64
+  xvfb xdotool x11-utils imagemagick libx11-dev
+  icu-devtools zip unzip
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+apt-get update -qq
+apt-get install -y -qq "${missing[@]}" >/dev/null
