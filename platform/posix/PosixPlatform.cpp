@@ -108,18 +108,42 @@ std::unique_ptr<File> PosixPlatform::openForReading(const std::string& path, Fai
 }
 
 std::unique_ptr<File> PosixPlatform::createForWriting(const std::string& path, Failure& failure) {
-    // Not O_TRUNC: a file another conversion still owns must not be emptied.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        failure = ErrnoFailure(errno);
-        return nullptr;
+    releaseLock(path);  // left by an earlier, cancelled conversion of ours
+    for (;;) {
+        // Not O_TRUNC: a file another conversion owns must not be emptied.
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            failure = ErrnoFailure(errno);
+            return nullptr;
+        }
+        auto file = std::make_unique<PosixFile>(fd);
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const int err = errno;
+            failure = ErrnoFailure(err == EWOULDBLOCK ? EBUSY : err);
+            return nullptr;
+        }
+        // The owner before us may have deleted the file between our open and
+        // our lock: then the lock guards nothing and we start again.
+        struct stat opened {}, named {};
+        if (::fstat(fd, &opened) != 0 || ::stat(path.c_str(), &named) != 0 ||
+            opened.st_dev != named.st_dev || opened.st_ino != named.st_ino)
+            continue;
+        const int lock = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+        if (lock < 0 || ::ftruncate(fd, 0) != 0) {
+            failure = ErrnoFailure(errno);
+            if (lock >= 0) ::close(lock);
+            return nullptr;
+        }
+        heldLocks_[path] = lock;
+        return file;
     }
-    auto file = std::make_unique<PosixFile>(fd);
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ftruncate(fd, 0) != 0) {
-        failure = ErrnoFailure(errno);
-        return nullptr;
-    }
-    return file;
+}
+
+void PosixPlatform::releaseLock(const std::string& path) {
+    auto it = heldLocks_.find(path);
+    if (it == heldLocks_.end()) return;
+    ::close(it->second);
+    heldLocks_.erase(it);
 }
 
 Failure PosixPlatform::fileExists(const std::string& path, bool& present) {
@@ -136,6 +160,7 @@ Failure PosixPlatform::fileExists(const std::string& path, bool& present) {
 
 Failure PosixPlatform::deleteFile(const std::string& path) {
     if (::unlink(path.c_str()) != 0) return ErrnoFailure(errno);
+    releaseLock(path);
     return {};
 }
 

@@ -2,6 +2,7 @@
 // stderr, questions are asked on the terminal when there is one.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,12 @@ public:
     Failure endOfFileFailure() override;
 
 private:
+    void releaseLock(const std::string& path);
+
     std::string commandLine_;
+    // The intermediate file stays locked after it is closed, until it is
+    // deleted, so that another conversion cannot write into it meanwhile.
+    std::map<std::string, int> heldLocks_;
 };
 
 // The system's description of errno value err.
