@@ -1,0 +1,162 @@
+#include "Win32Platform.h"
+
+#include "CommandLineText.h"
+#include "CopyOver.h"
+#include "LongPath.h"
+#include "SystemError.h"
+#include "Utf.h"
+#include "Win32File.h"
+
+namespace falvori {
+
+namespace {
+
+std::wstring FilePath(const std::string& utf8) { return SystemPath(Widen(utf8)); }
+
+UINT IconFlag(MsgIcon icon) {
+    switch (icon) {
+        case MsgIcon::Critical: return MB_ICONSTOP;
+        case MsgIcon::Question: return MB_ICONQUESTION;
+        case MsgIcon::Exclamation: return MB_ICONEXCLAMATION;
+        case MsgIcon::Information: return MB_ICONINFORMATION;
+    }
+    return 0;
+}
+
+UINT ButtonFlags(MsgButtons buttons) {
+    switch (buttons) {
+        case MsgButtons::Ok: return MB_OK;
+        case MsgButtons::YesNo: return MB_YESNO;
+        case MsgButtons::RetryCancel: return MB_RETRYCANCEL;
+    }
+    return MB_OK;
+}
+
+}  // namespace
+
+std::string Win32Platform::commandLine() { return Narrow(StripProgramName(GetCommandLineW())); }
+
+std::string Win32Platform::programFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return ".";
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);  // cut short: try again with more room
+    }
+    std::size_t slash = path.rfind(L'\\');
+    if (slash == std::wstring::npos) return ".";
+    // A root folder keeps its backslash ("C:\"), other folders lose it.
+    if (slash > 0 && path[slash - 1] == L':') ++slash;
+    return Narrow(path.substr(0, slash));
+}
+
+std::string Win32Platform::environmentVariable(const std::string& name) {
+    const std::wstring wideName = Widen(name);
+    std::wstring value(256, L'\0');
+    for (;;) {
+        const DWORD n = GetEnvironmentVariableW(wideName.c_str(), value.data(), static_cast<DWORD>(value.size()));
+        if (n == 0) return {};  // not set, or set to nothing
+        if (n < value.size()) {
+            value.resize(n);
+            return Narrow(value);
+        }
+        value.resize(n);  // n is the size needed, terminator included
+    }
+}
+
+void Win32Platform::endProgram(int status) { ExitProcess(static_cast<UINT>(status)); }
+
+int Win32Platform::messageBox(const std::string& text, const std::string& title, MsgIcon icon,
+                              MsgButtons buttons) {
+    const UINT flags = IconFlag(icon) | ButtonFlags(buttons) | MB_DEFBUTTON1;
+    // 0 (the box could not be shown) counts as Cancel or No for the caller.
+    return MessageBoxW(owner_, Widen(text).c_str(), Widen(title).c_str(), flags);
+}
+
+std::unique_ptr<File> Win32Platform::openForReading(const std::string& path, Failure& failure) {
+    auto handle = std::make_shared<UniqueHandle>(CreateFileW(FilePath(path).c_str(), GENERIC_READ,
+                                                             FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!handle->valid()) {
+        failure = LastFailure();
+        return nullptr;
+    }
+    return std::make_unique<Win32File>(std::move(handle));
+}
+
+std::unique_ptr<File> Win32Platform::createForWriting(const std::string& path, Failure& failure) {
+    held_.erase(path);  // left open by an earlier, cancelled conversion
+    // Read and delete access too: the copy reads it and deleteFile removes it
+    // through this very handle.
+    auto handle = std::make_shared<UniqueHandle>(CreateFileW(FilePath(path).c_str(),
+                                                             GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                                                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle->valid()) {
+        failure = LastFailure();
+        return nullptr;
+    }
+    held_[path] = handle;
+    return std::make_unique<Win32File>(std::move(handle));
+}
+
+Failure Win32Platform::fileExists(const std::string& path, bool& present) {
+    present = false;
+    const std::wstring name = Widen(path);
+    // Only the file that the exact path names counts, never a pattern.
+    if (HasWildcard(name)) return SystemFailure(ERROR_INVALID_NAME);
+    const DWORD attributes = GetFileAttributesW(SystemPath(name).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return {};
+        return SystemFailure(error);
+    }
+    present = !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    return {};
+}
+
+Failure Win32Platform::deleteFile(const std::string& path) {
+    auto held = held_.find(path);
+    if (held != held_.end()) {
+        // Ours and still open: mark it for deletion, it goes when we let go.
+        FILE_DISPOSITION_INFO disposition{TRUE};
+        if (!SetFileInformationByHandle(held->second->get(), FileDispositionInfo, &disposition,
+                                        sizeof disposition))
+            return LastFailure();
+        const DWORD error = held->second->close();
+        held_.erase(held);
+        return error ? SystemFailure(error) : Failure{};
+    }
+    const std::wstring name = Widen(path);
+    if (HasWildcard(name)) return SystemFailure(ERROR_INVALID_NAME);
+    if (!DeleteFileW(SystemPath(name).c_str())) return LastFailure();
+    return {};
+}
+
+Failure Win32Platform::copyFile(const std::string& from, const std::string& to) {
+    const std::wstring target = Widen(to);
+    if (HasWildcard(target)) return SystemFailure(ERROR_INVALID_NAME);
+    const std::wstring destination = SystemPath(target);
+
+    // Windows refuses to copy over these; Wine would not, so refuse here.
+    const DWORD attributes = GetFileAttributesW(destination.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                       FILE_ATTRIBUTE_SYSTEM)))
+        return SystemFailure(ERROR_ACCESS_DENIED);
+
+    auto held = held_.find(from);
+    if (held != held_.end()) return CopyOver(held->second->get(), destination);
+
+    UniqueHandle source(CreateFileW(FilePath(from).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!source.valid()) return LastFailure();
+    return CopyOver(source.get(), destination);
+}
+
+Failure Win32Platform::endOfFileFailure() { return SystemFailure(ERROR_HANDLE_EOF); }
+
+}  // namespace falvori
