@@ -12,19 +12,30 @@ namespace falvori {
 
 class ByteMap {
 public:
-    explicit ByteMap(const Tabelle& table);
+    // The loops that can do the mapping. Best is the fastest one this
+    // processor runs; the others exist so that tests and benchmarks can pit
+    // each against the plain loop.
+    enum class Kernel { Best, Scalar, Avx2, Avx512 };
 
-    // Maps in[0..size) into out and returns the number of bytes written.
-    // Stops early at the first byte whose entry is no byte value; *consumed
-    // tells how far it got.
+    explicit ByteMap(const Tabelle& table, Kernel kernel = Kernel::Best);
+
+    // Whether this build and this processor can run kernel.
+    static bool Supported(Kernel kernel);
+    static const char* Name(Kernel kernel);
+    Kernel kernel() const { return kernel_; }
+
+    // Maps in[0..size) into out (room for size bytes) and returns the number
+    // of bytes written. Stops early at the first byte whose entry is no byte
+    // value; *consumed tells how far it got.
     std::size_t map(const std::uint8_t* in, std::size_t size, std::uint8_t* out,
                     std::size_t* consumed) const;
 
 private:
-    std::array<std::uint8_t, 256> to_{};
+    alignas(64) std::array<std::uint8_t, 256> to_{};
     std::array<std::uint8_t, 256> keep_{};
-    bool allValid_ = true;
     std::array<bool, 256> valid_{};
+    bool allValid_ = true;
+    Kernel kernel_ = Kernel::Scalar;
 };
 
 }  // namespace falvori
