@@ -22,3 +22,11 @@ set(CPACK_PACKAGE_FILE_NAME "Falvori-${PROJECT_VERSION}-win32")
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 set(CPACK_PACKAGE_DIRECTORY "${CMAKE_BINARY_DIR}")
 include(CPack)
+
+if(FALVORI_TESTS)
+  add_test(NAME release.unpack_and_convert
+    COMMAND bash "${CMAKE_SOURCE_DIR}/tests/release/test_release.sh" "${CMAKE_BINARY_DIR}"
+            "${CPACK_PACKAGE_FILE_NAME}.zip")
+  set_tests_properties(release.unpack_and_convert PROPERTIES
+    FIXTURES_REQUIRED wine_env RUN_SERIAL TRUE TIMEOUT 300)
+endif()
