@@ -144,11 +144,25 @@ def check_all256(out_path, src_size, iconv_map):
                 raise Failed(f"{out_path}: a later block differs from the first")
 
 
-def peak_rss_kib(cmd, stdout_path=None, env=None):
-    args = ["/usr/bin/time", "-v"] + cmd
-    with open(stdout_path, "wb") if stdout_path else open(os.devnull, "wb") as out:
-        r = subprocess.run(args, stdout=out, stderr=subprocess.PIPE, env=env, timeout=600)
-    m = re.search(rb"Maximum resident set size \(kbytes\): (\d+)", r.stderr)
+# Output goes to files, never to pipes: Wine's helper processes inherit them
+# and would hold a pipe open for seconds after the program has ended.
+def run_to_files(cmd, stdout_path, stderr_path, env):
+    with open(stdout_path or os.devnull, "wb") as out, open(stderr_path, "wb") as err:
+        p = subprocess.Popen(cmd, stdin=subprocess.DEVNULL, stdout=out, stderr=err, env=env)
+        try:
+            return p.wait(timeout=600)
+        except subprocess.TimeoutExpired:
+            p.kill()
+            p.wait()
+            raise
+
+
+def peak_rss_kib(cmd, stdout_path, work, env=None):
+    report = os.path.join(work, "time-v.txt")
+    run_to_files(["/usr/bin/time", "-v", "-o", report] + cmd, stdout_path,
+                 os.path.join(work, "stderr.txt"), env)
+    with open(report) as f:
+        m = re.search(r"Maximum resident set size \(kbytes\): (\d+)", f.read())
     return int(m.group(1)) if m else None
 
 
@@ -163,18 +177,14 @@ class Case:
     def run_once(self):
         if os.path.exists(self.dst):
             os.unlink(self.dst)
-        out = open(self.dst, "wb") if self.stdout_to_dst else subprocess.DEVNULL
-        try:
-            t0 = time.perf_counter()
-            r = subprocess.run(self.cmd, stdout=out, stderr=subprocess.PIPE, env=self.env,
-                               stdin=subprocess.DEVNULL, timeout=600)
-            elapsed = time.perf_counter() - t0
-        finally:
-            if out is not subprocess.DEVNULL:
-                out.close()
-        if r.returncode != 0:
-            raise Failed(f"{self.name}: {' '.join(self.cmd)} exited with {r.returncode}: "
-                         f"{r.stderr.decode(errors='replace').strip()}")
+        err = os.path.join(os.path.dirname(self.dst), "stderr.txt")
+        t0 = time.perf_counter()
+        status = run_to_files(self.cmd, self.dst if self.stdout_to_dst else None, err, self.env)
+        elapsed = time.perf_counter() - t0
+        if status != 0:
+            with open(err, errors="replace") as f:
+                raise Failed(f"{self.name}: {' '.join(self.cmd)} exited with {status}: "
+                             f"{f.read().strip()}")
         return elapsed
 
     def measure(self, runs):
@@ -184,7 +194,8 @@ class Case:
             self.check(self)
         if os.path.exists(self.dst):
             os.unlink(self.dst)
-        self.rss = peak_rss_kib(self.cmd, self.dst if self.stdout_to_dst else None, self.env)
+        self.rss = peak_rss_kib(self.cmd, self.dst if self.stdout_to_dst else None,
+                                os.path.dirname(self.dst), self.env)
         if os.path.exists(self.dst):
             os.unlink(self.dst)
 
@@ -214,8 +225,9 @@ def prepare_wine(prefix):
                        stderr=subprocess.DEVNULL, check=True, timeout=600)
         subprocess.run(["wineserver", "-w"], env=env, check=True, timeout=600)
         open(ready, "w").close()
-    # A server that stays up between runs, as in a session with Wine in use.
-    subprocess.run(["wineserver", "-p30"], env=env, check=True)
+    # A server that stays up between runs, as in a session with Wine in use;
+    # fails harmlessly when one is running already.
+    subprocess.run(["wineserver", "-p30"], env=env, stderr=subprocess.DEVNULL)
     return env
 
 
