@@ -79,6 +79,12 @@ Failure ReplaceWithCopy(const std::string& from, const std::string& to) {
     const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) return ErrnoFailure(errno);
     PosixFile source(in);
+    // A file copied onto itself (the intermediate file named as destination)
+    // would be deleted right after; Windows refuses such a copy too.
+    struct stat copied {};
+    if (exists && ::fstat(in, &copied) == 0 && copied.st_dev == old.st_dev &&
+        copied.st_ino == old.st_ino)
+        return ErrnoFailure(EBUSY);
 
     std::string name = FolderOf(target) + "/.~Falvori~XXXXXX";
     const int out = ::mkstemp(name.data());

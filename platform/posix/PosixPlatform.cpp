@@ -104,6 +104,11 @@ std::unique_ptr<File> PosixPlatform::openForReading(const std::string& path, Fai
         failure = ErrnoFailure(EISDIR);
         return nullptr;
     }
+    // A shared lock while we read, so that createForWriting refuses this very
+    // file (a source that is the intermediate file) instead of emptying it,
+    // as Windows refuses to write a file open for reading. When another
+    // program holds a lock on it, we read without one.
+    (void)::flock(fd, LOCK_SH | LOCK_NB);
     return file;
 }
 
