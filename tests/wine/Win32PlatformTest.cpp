@@ -1,0 +1,412 @@
+// The Win32 platform adapter in-process, on real files in the Wine prefix.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "CommandLineText.h"
+#include "LongPath.h"
+#include "MessageBoxProbe.h"
+#include "TestFiles.h"
+#include "Utf.h"
+#include "Win32Platform.h"
+
+namespace falvori::test {
+namespace {
+
+// Runs work on a thread of its own (GCC 12's win32 thread model has no
+// std::thread); join() waits for it.
+class Worker {
+public:
+    explicit Worker(std::function<void()> work) : work_(std::move(work)) {
+        thread_ = CreateThread(nullptr, 0, &Worker::Run, this, 0, nullptr);
+    }
+    ~Worker() { join(); }
+    void join() {
+        if (!thread_) return;
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
+        thread_ = nullptr;
+    }
+
+private:
+    static DWORD WINAPI Run(void* self) {
+        static_cast<Worker*>(self)->work_();
+        return 0;
+    }
+    std::function<void()> work_;
+    HANDLE thread_ = nullptr;
+};
+
+TEST(StripProgramName, DropsTheFirstTokenAsTheRuntimeDoes) {
+    struct Case {
+        const wchar_t* line;
+        const wchar_t* rest;
+    } cases[] = {
+        {L"Falvori.exe m a.txt", L"m a.txt"},
+        {L"\"C:\\Program Files\\Falvori.exe\" m \"a b.txt\"", L"m \"a b.txt\""},
+        {L"C:\\\"Program Files\"\\Falvori.exe w x", L"w x"},
+        {L"Falvori.exe \t  m  a.txt ", L"m  a.txt "},  // only the blanks after the name go
+        {L"Falvori.exe", L""},
+        {L"\"C:\\a b\\Falvori.exe\"", L""},
+        {L"\"C:\\a b\\Falvori.exe", L""},  // never closed: all of it is the name
+        {L"", L""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(StripProgramName(c.line), c.rest) << Utf8(c.line);
+}
+
+// Wine opens long paths in any form; Windows needs the \\?\ form, which it
+// takes literally, so it must come absolute and normalised.
+TEST(SystemPath, LongPathsTakeTheExtendedForm) {
+    const std::wstring part(60, L'x');
+    const std::wstring tail = part + L"\\" + part + L"\\" + part + L"\\" + part + L"\\a.txt";
+    struct Case {
+        std::wstring path, expected;
+    } cases[] = {
+        {L"C:\\kurz\\a.txt", L"C:\\kurz\\a.txt"},
+        {L"C:\\" + tail, L"\\\\?\\C:\\" + tail},
+        {L"C:\\" + part + L"\\.\\zu\\..\\\\" + tail.substr(part.size() + 1), L"\\\\?\\C:\\" + tail},
+        {L"C:/" + part + L"/" + tail.substr(part.size() + 1), L"\\\\?\\C:\\" + tail},
+        {L"\\\\server\\share\\" + tail, L"\\\\?\\UNC\\server\\share\\" + tail},
+        {L"\\\\?\\C:\\" + tail, L"\\\\?\\C:\\" + tail},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SystemPath(c.path), c.expected) << Utf8(c.path);
+}
+
+TEST(Utf, RoundTripsOutsideTheBasicPlane) {
+    const std::wstring text = L"Grüße ✓ \U0001F600 €";
+    EXPECT_EQ(Widen(Narrow(text)), text);
+    EXPECT_EQ(Narrow(L"ß"), "\xc3\x9f");
+}
+
+TEST(Win32Platform, ProgramFolderIsTheFolderOfTheProgram) {
+    Win32Platform platform;
+    wchar_t module[MAX_PATH];
+    const DWORD n = GetModuleFileNameW(nullptr, module, MAX_PATH);
+    ASSERT_GT(n, 0u);
+    std::wstring expected(module, n);
+    expected.resize(expected.rfind(L'\\'));
+    EXPECT_EQ(Widen(platform.programFolder()), expected);
+}
+
+TEST(Win32Platform, EnvironmentVariables) {
+    Win32Platform platform;
+    const std::wstring big(1000, L'ä');
+    ASSERT_TRUE(SetEnvironmentVariableW(L"FALVORI_TEST_VALUE", big.c_str()));
+    EXPECT_EQ(Widen(platform.environmentVariable("falvori_test_value")), big) << "names ignore case";
+    ASSERT_TRUE(SetEnvironmentVariableW(L"FALVORI_TEST_VALUE", L""));
+    EXPECT_EQ(platform.environmentVariable("FALVORI_TEST_VALUE"), "");
+    ASSERT_TRUE(SetEnvironmentVariableW(L"FALVORI_TEST_VALUE", nullptr));
+    EXPECT_EQ(platform.environmentVariable("FALVORI_TEST_VALUE"), "");
+}
+
+class Win32FilesTest : public ::testing::Test {
+protected:
+    std::string U(const std::wstring& path) { return Narrow(path); }
+
+    Win32Platform platform_;
+    ScratchFolder dir_{L"platform"};
+};
+
+TEST_F(Win32FilesTest, FileExistsCountsOrdinaryFilesOnly) {
+    struct Case {
+        const wchar_t* name;
+        DWORD attributes;  // 0: do not create
+        bool folder;
+        bool present;
+    } cases[] = {
+        {L"normal.txt", FILE_ATTRIBUTE_NORMAL, false, true},
+        {L"schreibgeschützt.txt", FILE_ATTRIBUTE_READONLY, false, true},
+        {L"versteckt.txt", FILE_ATTRIBUTE_HIDDEN, false, false},
+        {L"system.txt", FILE_ATTRIBUTE_SYSTEM, false, false},
+        {L"Ordner", FILE_ATTRIBUTE_DIRECTORY, true, false},
+        {L"fehlt.txt", 0, false, false},
+        {L"fehlt\\auch.txt", 0, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Utf8(c.name));
+        const std::wstring path = dir_ / c.name;
+        if (c.folder) {
+            ASSERT_TRUE(MakeFolder(path));
+        } else if (c.attributes) {
+            ASSERT_TRUE(WriteBytes(path, "x"));
+            ASSERT_TRUE(SetFileAttributesW(path.c_str(), c.attributes));
+        }
+        bool present = !c.present;
+        const Failure failure = platform_.fileExists(U(path), present);
+        EXPECT_FALSE(failure) << failure.text;
+        EXPECT_EQ(present, c.present);
+    }
+}
+
+TEST_F(Win32FilesTest, WildcardsNeverNameAFile) {
+    ASSERT_TRUE(WriteBytes(dir_ / L"a1.txt", "x"));
+    for (const wchar_t* pattern : {L"a?.txt", L"*.txt", L"a1.tx*"}) {
+        SCOPED_TRACE(Utf8(pattern));
+        const std::string path = U(dir_ / pattern);
+        bool present = true;
+        Failure failure = platform_.fileExists(path, present);
+        EXPECT_EQ(failure.code, ERROR_INVALID_NAME);
+        EXPECT_FALSE(present);
+        failure = platform_.deleteFile(path);
+        EXPECT_TRUE(failure);
+        ASSERT_TRUE(WriteBytes(dir_ / L"b.txt", "neu"));
+        failure = platform_.copyFile(U(dir_ / L"b.txt"), path);
+        EXPECT_EQ(failure.code, ERROR_INVALID_NAME);
+    }
+    EXPECT_EQ(ReadBytes(dir_ / L"a1.txt"), "x");
+}
+
+TEST_F(Win32FilesTest, ReadsInTheSizesAskedAndReportsTheEndAsZeroBytes) {
+    const std::wstring path = dir_ / L"Grüße ✓.txt";
+    ASSERT_TRUE(WriteBytes(path, "abcde"));
+    Failure failure;
+    auto file = platform_.openForReading(U(path), failure);
+    ASSERT_TRUE(file) << failure.text;
+    char buffer[8] = {};
+    IoResult r = file->read(buffer, 3);
+    EXPECT_EQ(r.count, 3u);
+    EXPECT_EQ(std::string(buffer, 3), "abc");
+    r = file->read(buffer, 8);
+    EXPECT_EQ(r.count, 2u);
+    r = file->read(buffer, 8);
+    EXPECT_EQ(r.count, 0u);
+    EXPECT_FALSE(r.failure);
+    EXPECT_FALSE(file->close());
+}
+
+TEST_F(Win32FilesTest, FailuresCarryTheSystemsDescription) {
+    struct Case {
+        std::wstring path;
+        DWORD code;
+    } cases[] = {
+        {dir_ / L"fehlt.txt", ERROR_FILE_NOT_FOUND},
+        {dir_ / L"fehlt\\a.txt", ERROR_PATH_NOT_FOUND},
+        {dir_.path(), ERROR_ACCESS_DENIED},  // a folder is no file
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Utf8(c.path));
+        Failure failure;
+        auto file = platform_.openForReading(U(c.path), failure);
+        EXPECT_FALSE(file);
+        EXPECT_EQ(failure.code, static_cast<int>(c.code));
+        EXPECT_EQ(Widen(failure.text), SystemText(c.code));
+        EXPECT_FALSE(failure.text.empty());
+        EXPECT_NE(failure.text.back(), '\n');
+    }
+    const Failure end = platform_.endOfFileFailure();
+    EXPECT_EQ(end.code, ERROR_HANDLE_EOF);
+    EXPECT_EQ(Widen(end.text), SystemText(ERROR_HANDLE_EOF));
+}
+
+// The intermediate file: emptied when it exists, closed to everybody else
+// from creation until our own deletion, then gone.
+TEST_F(Win32FilesTest, WrittenFileStaysLockedUntilDeleted) {
+    const std::wstring path = dir_ / L"~Falvori~";
+    ASSERT_TRUE(WriteBytes(path, std::string(1000, 'x')));
+    Failure failure;
+    auto file = platform_.createForWriting(U(path), failure);
+    ASSERT_TRUE(file) << failure.text;
+    ASSERT_EQ(file->write("neu", 3).count, 3u);
+
+    auto othersTry = [&] {
+        HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, 0, nullptr);
+        const DWORD error = h == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+        return error;
+    };
+    EXPECT_EQ(othersTry(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    EXPECT_FALSE(file->close());
+    file.reset();
+    EXPECT_EQ(othersTry(), static_cast<DWORD>(ERROR_SHARING_VIOLATION)) << "unlocked before deletion";
+
+    const std::wstring copy = dir_ / L"kopie.txt";
+    failure = platform_.copyFile(U(path), U(copy));
+    EXPECT_FALSE(failure) << failure.text;
+    EXPECT_EQ(ReadBytes(copy), "neu");
+
+    failure = platform_.deleteFile(U(path));
+    EXPECT_FALSE(failure) << failure.text;
+    EXPECT_FALSE(Exists(path));
+
+    // Created afresh after a cancelled run that left it open.
+    file = platform_.createForWriting(U(path), failure);
+    ASSERT_TRUE(file);
+    file.reset();
+    file = platform_.createForWriting(U(path), failure);
+    ASSERT_TRUE(file) << failure.text;
+    file.reset();
+    EXPECT_FALSE(platform_.deleteFile(U(path)));
+}
+
+TEST_F(Win32FilesTest, CopyReplacesOrCreatesTheWholeFile) {
+    const std::wstring source = dir_ / L"quelle.txt";
+    ASSERT_TRUE(WriteBytes(source, "kurz"));
+    for (const bool existing : {false, true}) {
+        const std::wstring target = dir_ / L"Ziel ✓.txt";
+        if (existing) {
+            ASSERT_TRUE(WriteBytes(target, std::string(300000, 'x')));
+        }
+        const Failure failure = platform_.copyFile(U(source), U(target));
+        EXPECT_FALSE(failure) << failure.text;
+        EXPECT_EQ(ReadBytes(target), "kurz");
+    }
+    EXPECT_EQ(ListFolder(dir_.path()), L"Ziel ✓.txt|quelle.txt");
+}
+
+// A failing copy leaves whatever was at the destination, and nothing else.
+TEST_F(Win32FilesTest, FailingCopyLeavesTheDestinationAsItWas) {
+    const std::wstring source = dir_ / L"quelle.txt";
+    ASSERT_TRUE(WriteBytes(source, "neu"));
+    struct Case {
+        const char* name;
+        std::wstring from, to;
+        DWORD attributes;
+        DWORD code;
+    } cases[] = {
+        {"read-only", source, dir_ / L"ro.txt", FILE_ATTRIBUTE_READONLY, ERROR_ACCESS_DENIED},
+        {"hidden", source, dir_ / L"hidden.txt", FILE_ATTRIBUTE_HIDDEN, ERROR_ACCESS_DENIED},
+        {"system", source, dir_ / L"system.txt", FILE_ATTRIBUTE_SYSTEM, ERROR_ACCESS_DENIED},
+        {"source missing", dir_ / L"fehlt.txt", dir_ / L"ziel.txt", FILE_ATTRIBUTE_NORMAL, ERROR_FILE_NOT_FOUND},
+        {"folder missing", source, dir_ / L"fehlt\\ziel.txt", 0, ERROR_PATH_NOT_FOUND},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.attributes) {
+            ASSERT_TRUE(WriteBytes(c.to, "alt"));
+            ASSERT_TRUE(SetFileAttributesW(c.to.c_str(), c.attributes));
+        }
+        const Failure failure = platform_.copyFile(U(c.from), U(c.to));
+        EXPECT_EQ(failure.code, static_cast<int>(c.code)) << failure.text;
+        EXPECT_EQ(Widen(failure.text), SystemText(c.code));
+        if (c.attributes) {
+            EXPECT_EQ(ReadBytes(c.to), "alt");
+        } else {
+            EXPECT_FALSE(Exists(c.to));
+        }
+    }
+    const std::wstring folder = dir_ / L"Ordner";
+    ASSERT_TRUE(MakeFolder(folder));
+    EXPECT_TRUE(platform_.copyFile(U(source), U(folder)));
+    EXPECT_EQ(ListFolder(folder), L"");
+    EXPECT_EQ(ListFolder(dir_.path()).find(L"~fv"), std::wstring::npos) << "stray copy left behind";
+}
+
+TEST_F(Win32FilesTest, CopyOverAFileAnotherProgramHoldsFailsAndKeepsIt) {
+    const std::wstring source = dir_ / L"quelle.txt";
+    const std::wstring target = dir_ / L"offen.txt";
+    ASSERT_TRUE(WriteBytes(source, "neu"));
+    ASSERT_TRUE(WriteBytes(target, "alt"));
+    HANDLE held = CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const Failure failure = platform_.copyFile(U(source), U(target));
+    CloseHandle(held);
+    EXPECT_TRUE(failure) << "replaced a file that is open without sharing";
+    EXPECT_EQ(ReadBytes(target), "alt");
+    EXPECT_EQ(ListFolder(dir_.path()), L"offen.txt|quelle.txt");
+}
+
+TEST_F(Win32FilesTest, DeletesOnlyWhatItMay) {
+    const std::wstring path = dir_ / L"weg.txt";
+    ASSERT_TRUE(WriteBytes(path, "x"));
+    EXPECT_FALSE(platform_.deleteFile(U(path)));
+    EXPECT_FALSE(Exists(path));
+    EXPECT_EQ(platform_.deleteFile(U(path)).code, ERROR_FILE_NOT_FOUND);
+
+    ASSERT_TRUE(WriteBytes(path, "x"));
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(platform_.deleteFile(U(path)).code, ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(Exists(path));
+}
+
+TEST_F(Win32FilesTest, PathsBeyondTheClassicLimit) {
+    std::wstring folder = dir_.path();
+    for (int i = 0; i < 6; ++i) {
+        folder += L"\\" + std::wstring(50, static_cast<wchar_t>(L'k' + i));
+        ASSERT_TRUE(MakeFolder(folder));
+    }
+    const std::wstring source = folder + L"\\quelle.txt";
+    const std::wstring target = folder + L"\\ziel.txt";
+    ASSERT_GT(source.size(), static_cast<std::size_t>(MAX_PATH));
+
+    Failure failure;
+    auto file = platform_.createForWriting(U(source), failure);
+    ASSERT_TRUE(file) << failure.text;
+    ASSERT_EQ(file->write("lang", 4).count, 4u);
+    file.reset();
+    EXPECT_FALSE(platform_.copyFile(U(source), U(target)));
+    bool present = false;
+    EXPECT_FALSE(platform_.fileExists(U(target), present));
+    EXPECT_TRUE(present);
+    file = platform_.openForReading(U(target), failure);
+    ASSERT_TRUE(file) << failure.text;
+    char buffer[8];
+    EXPECT_EQ(file->read(buffer, 8).count, 4u);
+    file.reset();
+    EXPECT_FALSE(platform_.deleteFile(U(target)));
+    EXPECT_FALSE(platform_.deleteFile(U(source)));
+    EXPECT_EQ(ListFolder(folder), L"");
+}
+
+// Each kind of box as the user sees it; the answer is the button's code.
+TEST(Win32MessageBox, IconsButtonsDefaultAndAnswer) {
+    struct Case {
+        MsgIcon icon;
+        MsgButtons buttons;
+        BoxIcon shown;
+        std::vector<int> ids;
+        int press;
+    } cases[] = {
+        {MsgIcon::Critical, MsgButtons::Ok, BoxIcon::Stop, {IDOK}, IDOK},
+        {MsgIcon::Question, MsgButtons::YesNo, BoxIcon::Question, {IDYES, IDNO}, IDNO},
+        {MsgIcon::Exclamation, MsgButtons::RetryCancel, BoxIcon::Exclamation, {IDRETRY, IDCANCEL}, IDRETRY},
+        {MsgIcon::Information, MsgButtons::Ok, BoxIcon::Information, {IDOK}, IDOK},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Name(c.shown));
+        Win32Platform platform;
+        int answer = -1;
+        Worker shows([&] {
+            answer = platform.messageBox("Erste Zeile\r\rÜbersetzung", "Achtung!", c.icon, c.buttons);
+        });
+        const auto box = WaitForMessageBox(GetCurrentProcessId(), 10000);
+        ASSERT_TRUE(box);
+        EXPECT_EQ(box->title, L"Achtung!");
+        EXPECT_EQ(box->text, L"Erste Zeile\r\rÜbersetzung");
+        EXPECT_EQ(box->buttons, c.ids);
+        EXPECT_EQ(box->defaultButton, c.ids.front());
+        EXPECT_EQ(box->icon, c.shown) << Name(box->icon);
+        EXPECT_EQ(box->owner, nullptr);
+        ASSERT_TRUE(PressButton(*box, c.press));
+        shows.join();
+        EXPECT_EQ(answer, c.press);
+    }
+}
+
+TEST(Win32MessageBox, BelongsToTheOwnerWindow) {
+    HWND owner = CreateWindowExW(0, L"STATIC", L"Besitzer", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                                 nullptr, nullptr, nullptr);
+    ASSERT_TRUE(owner);
+    Win32Platform platform;
+    platform.setOwnerWindow(owner);
+    // The owner's thread must keep handling messages while the box is up.
+    HWND boxOwner = nullptr;
+    bool pressed = false;
+    Worker answers([&] {
+        if (const auto box = WaitForMessageBox(GetCurrentProcessId(), 10000)) {
+            boxOwner = box->owner;
+            pressed = PressButton(*box, IDOK);
+        }
+    });
+    EXPECT_EQ(platform.messageBox("x", "y", MsgIcon::Information, MsgButtons::Ok), IDOK);
+    answers.join();
+    EXPECT_TRUE(pressed);
+    EXPECT_EQ(boxOwner, owner);
+    DestroyWindow(owner);
+}
+
+}  // namespace
+}  // namespace falvori::test
