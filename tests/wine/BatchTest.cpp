@@ -1,0 +1,375 @@
+// The Windows program started with a command line, on real files, as a
+// script or a shell link would start it.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "ProgramRun.h"
+#include "TestFiles.h"
+
+namespace falvori::test {
+namespace {
+
+const std::wstring kTableName = L"ZeichenCodes Mac-Win.txt";
+const std::wstring kTableBoxTail =
+    L"\r\rDie Übersetzungstabelle\r'ZeichenCodes Mac - Win.txt'\rmuss im Programm-Verzeichnis liegen.\r";
+
+std::wstring Exe() { return FromLinuxPath(FALVORI_EXE_LINUX); }
+std::wstring Table() { return FromLinuxPath(FALVORI_TABLE_LINUX); }
+
+std::string Describe(const BoxInfo& box) {
+    return "box [" + Utf8(box.title) + "] " + Name(box.icon) + ": " + Utf8(box.text);
+}
+
+class BatchTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(MakeFolder(temp_)) << Utf8(temp_);
+        // The program inherits this; its intermediate file goes there.
+        ASSERT_TRUE(SetEnvironmentVariableW(L"TEMP", temp_.c_str()));
+    }
+
+    // Runs the program, expects it to end without showing any box and
+    // returns its exit code.
+    DWORD RunQuietly(const std::wstring& arguments, const std::wstring& program = Exe()) {
+        ProgramRun run(program, arguments);
+        EXPECT_TRUE(run.started()) << "error " << run.startError();
+        if (auto box = run.waitForBox()) ADD_FAILURE() << "unexpected " << Describe(*box);
+        const auto code = run.waitForExit();
+        EXPECT_TRUE(code.has_value()) << "still running: " << Utf8(arguments);
+        return code.value_or(999);
+    }
+
+    // A copy of the program in a folder of its own, with the table given
+    // (or none), for the table failures.
+    std::wstring InstallProgram(const std::wstring& folder, const std::string* table) {
+        EXPECT_TRUE(MakeFolder(folder));
+        const std::wstring exe = folder + L"\\Falvori.exe";
+        EXPECT_TRUE(CopyFileW(Exe().c_str(), exe.c_str(), FALSE)) << GetLastError();
+        if (table) {
+            EXPECT_TRUE(WriteBytes(folder + L"\\" + kTableName, *table));
+        }
+        return exe;
+    }
+
+    ScratchFolder dir_{L"batch"};
+    std::wstring temp_ = dir_ / L"temp";
+};
+
+TEST_F(BatchTest, ConvertsInPlaceWhenOnlyTheSourceIsGiven) {
+    const std::wstring file = dir_ / L"brief.txt";
+    ASSERT_TRUE(WriteBytes(file, "Gr\x8a\xa7" "e\r"));
+    EXPECT_EQ(RunQuietly(L"m " + file), 0u);
+    EXPECT_EQ(ReadBytes(file), "Gr\xe4\xdf" "e\r");
+    EXPECT_EQ(ListFolder(temp_), L"") << "the intermediate file is deleted";
+}
+
+TEST_F(BatchTest, WritesTheDestinationAndLeavesTheSource) {
+    const std::wstring source = dir_ / L"win.txt";
+    const std::wstring target = dir_ / L"mac.txt";
+    ASSERT_TRUE(WriteBytes(source, "\x80 \x93x\x94"));
+    EXPECT_EQ(RunQuietly(L"w " + source + L" " + target), 0u);
+    EXPECT_EQ(ReadBytes(source), "\x80 \x93x\x94");
+    EXPECT_EQ(ReadBytes(target), "\xdb \xd2x\xd3");
+}
+
+TEST_F(BatchTest, TakesPathsInQuotesWithBlanksAndUnicodeNames) {
+    struct Case {
+        std::wstring folder, source, target;
+    } cases[] = {
+        {L"Alte Briefe", L"alter Brief.txt", L"neuer Brief.txt"},
+        {L"Grüße", L"Grüße ✓.txt", L"Ziel ✓ ß€.txt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Utf8(c.source));
+        const std::wstring folder = dir_ / c.folder;
+        ASSERT_TRUE(MakeFolder(folder));
+        const std::wstring source = folder + L"\\" + c.source;
+        const std::wstring target = folder + L"\\" + c.target;
+        ASSERT_TRUE(WriteBytes(source, "\x8a"));
+        EXPECT_EQ(RunQuietly(L"m " + Quote(source) + L" " + Quote(target)), 0u);
+        EXPECT_EQ(ReadBytes(target), "\xe4");
+        EXPECT_EQ(ReadBytes(source), "\x8a");
+    }
+}
+
+TEST_F(BatchTest, KnownCharactersInBothDirectionsAnyLetterCase) {
+    // ä ß € “ ” and plain ASCII; a NUL byte is dropped.
+    const std::string mac = "\x8a\xa7\xdb\xd2\xd3 Az09\r\n";
+    const std::string win = "\xe4\xdf\x80\x93\x94 Az09\r\n";
+    struct Case {
+        const wchar_t* letter;
+        std::string in, out;
+    } cases[] = {
+        {L"m", mac + '\0' + "!", win + "!"},
+        {L"M", mac, win},
+        {L"w", win + '\0' + "!", mac + "!"},
+        {L"W", win, mac},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Utf8(c.letter));
+        const std::wstring source = dir_ / L"quelle.txt";
+        const std::wstring target = dir_ / L"ziel.txt";
+        ASSERT_TRUE(WriteBytes(source, c.in));
+        EXPECT_EQ(RunQuietly(std::wstring(c.letter) + L" " + source + L" " + target), 0u);
+        EXPECT_EQ(ReadBytes(target), c.out);
+    }
+}
+
+// Every character that both character sets hold, as the system's own code
+// pages 10000 (Mac Roman) and 1252 place it, converts to its place and back.
+TEST_F(BatchTest, SharedCharactersMatchTheSystemCodePagesAndRoundTrip) {
+    std::string mac, win;
+    for (int b = 1; b < 256; ++b) {
+        const char in = static_cast<char>(b);
+        wchar_t u = 0;
+        ASSERT_EQ(MultiByteToWideChar(10000, 0, &in, 1, &u, 1), 1) << b;
+        char out = 0;
+        BOOL lost = FALSE;
+        if (WideCharToMultiByte(1252, WC_NO_BEST_FIT_CHARS, &u, 1, &out, 1, nullptr, &lost) != 1 || lost)
+            continue;
+        mac += in;
+        win += out;
+    }
+    ASSERT_GE(mac.size(), 200u) << "the code pages share far more than this";
+
+    const std::wstring source = dir_ / L"mac.txt";
+    const std::wstring there = dir_ / L"win.txt";
+    const std::wstring back = dir_ / L"zurueck.txt";
+    ASSERT_TRUE(WriteBytes(source, mac));
+    ASSERT_EQ(RunQuietly(L"m " + source + L" " + there), 0u);
+    const auto converted = ReadBytes(there);
+    ASSERT_TRUE(converted);
+    ASSERT_EQ(converted->size(), win.size());
+    for (std::size_t i = 0; i < win.size(); ++i)
+        EXPECT_EQ(static_cast<unsigned char>((*converted)[i]), static_cast<unsigned char>(win[i]))
+            << "Mac byte " << static_cast<int>(static_cast<unsigned char>(mac[i]));
+    ASSERT_EQ(RunQuietly(L"w " + there + L" " + back), 0u);
+    EXPECT_EQ(ReadBytes(back), mac);
+}
+
+TEST_F(BatchTest, ReplacesAnExistingDestinationWithoutAsking) {
+    const std::wstring source = dir_ / L"kurz.txt";
+    const std::wstring target = dir_ / L"lang.txt";
+    ASSERT_TRUE(WriteBytes(source, "\x8a"));
+    ASSERT_TRUE(WriteBytes(target, std::string(5000, 'x')));
+    EXPECT_EQ(RunQuietly(L"m " + source + L" " + target), 0u);
+    EXPECT_EQ(ReadBytes(target), "\xe4");
+}
+
+TEST_F(BatchTest, EmptyFileGivesEmptyDestination) {
+    const std::wstring source = dir_ / L"leer.txt";
+    const std::wstring target = dir_ / L"ziel.txt";
+    ASSERT_TRUE(WriteBytes(source, ""));
+    EXPECT_EQ(RunQuietly(L"m " + source + L" " + target), 0u);
+    EXPECT_EQ(ReadBytes(target), "");
+}
+
+TEST_F(BatchTest, UnrecognisedDirectionEndsSilentlyWithCode2) {
+    const std::wstring source = dir_ / L"a.txt";
+    ASSERT_TRUE(WriteBytes(source, "\x8a"));
+    const std::wstring lines[] = {L"x " + source, L"m" + source, L"m", L"w", L"mw " + source,
+                                  L"m\t" + source};
+    for (const auto& line : lines) {
+        SCOPED_TRACE(Utf8(line));
+        EXPECT_EQ(RunQuietly(line), 2u);
+    }
+    EXPECT_EQ(ReadBytes(source), "\x8a");
+    EXPECT_EQ(ListFolder(temp_), L"");
+}
+
+TEST_F(BatchTest, EmptySourceConvertsNothingWithCode1) {
+    const std::wstring source = dir_ / L"a.txt";
+    const std::wstring target = dir_ / L"b.txt";
+    ASSERT_TRUE(WriteBytes(source, "\x8a"));
+    // Two blanks after the letter: the source is empty, the path the destination.
+    const std::wstring lines[] = {L"m \"\" " + target, L"m  " + source};
+    for (const auto& line : lines) {
+        SCOPED_TRACE(Utf8(line));
+        EXPECT_EQ(RunQuietly(line), 1u);
+    }
+    EXPECT_FALSE(Exists(target));
+    EXPECT_EQ(ReadBytes(source), "\x8a");
+    EXPECT_EQ(ListFolder(temp_), L"");
+}
+
+TEST_F(BatchTest, MissingOrBrokenTableShowsFehlerAndEndsWithCode3) {
+    const std::string broken = "quorind-Textbau\r\n128\t196\r\n";
+    struct Case {
+        const char* name;
+        const std::string* table;
+        std::wstring firstLine;
+        std::wstring arguments;
+    } cases[] = {
+        {"missing, batch", nullptr, SystemText(ERROR_FILE_NOT_FOUND), L"m "},
+        {"missing, window", nullptr, SystemText(ERROR_FILE_NOT_FOUND), L""},
+        {"wrong header", &broken, L"Tabelle defekt.", L"m "},
+    };
+    const std::wstring source = dir_ / L"a.txt";
+    ASSERT_TRUE(WriteBytes(source, "\x8a"));
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::wstring exe = InstallProgram(dir_ / (L"alone" + std::to_wstring(++n)), c.table);
+        ProgramRun run(exe, c.arguments.empty() ? L"" : c.arguments + source);
+        ASSERT_TRUE(run.started());
+        const auto box = run.waitForBox();
+        ASSERT_TRUE(box) << "no box";
+        EXPECT_EQ(box->title, L"Fehler!");
+        EXPECT_EQ(box->icon, BoxIcon::Stop) << Name(box->icon);
+        EXPECT_EQ(box->buttons, std::vector<int>{IDOK});
+        EXPECT_EQ(box->defaultButton, IDOK);
+        EXPECT_EQ(box->text, c.firstLine + kTableBoxTail);
+        ASSERT_TRUE(PressButton(*box, IDOK));
+        EXPECT_EQ(run.waitForExit(), 3u);
+        EXPECT_EQ(ReadBytes(source), "\x8a");
+    }
+}
+
+TEST_F(BatchTest, MissingSourceOffersRetryUntilItIsThere) {
+    const std::wstring source = dir_ / L"kommt noch.txt";
+    const std::wstring target = dir_ / L"ziel.txt";
+    ProgramRun run(Exe(), L"m " + Quote(source) + L" " + target);
+    ASSERT_TRUE(run.started());
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const auto box = run.waitForBox();
+        ASSERT_TRUE(box) << "no box at attempt " << attempt;
+        EXPECT_EQ(box->title, L"Achtung!");
+        EXPECT_EQ(box->text, SystemText(ERROR_FILE_NOT_FOUND));
+        EXPECT_EQ(box->icon, BoxIcon::Exclamation) << Name(box->icon);
+        EXPECT_EQ(box->buttons, (std::vector<int>{IDRETRY, IDCANCEL}));
+        EXPECT_EQ(box->defaultButton, IDRETRY);
+        if (attempt == 1) {
+            ASSERT_TRUE(WriteBytes(source, "\xa7"));
+        }
+        ASSERT_TRUE(PressButton(*box, IDRETRY));
+    }
+    EXPECT_EQ(run.waitForExit(), 0u);
+    EXPECT_EQ(ReadBytes(target), "\xdf");
+}
+
+TEST_F(BatchTest, CancelOrClosingTheBoxEndsWithCode1AndNoDestination) {
+    const std::wstring source = dir_ / L"fehlt.txt";
+    const std::wstring target = dir_ / L"ziel.txt";
+    for (const bool close : {false, true}) {
+        SCOPED_TRACE(close ? "closed" : "cancelled");
+        ProgramRun run(Exe(), L"m " + source + L" " + target);
+        const auto box = run.waitForBox();
+        ASSERT_TRUE(box);
+        EXPECT_EQ(box->title, L"Achtung!");
+        ASSERT_TRUE(close ? CloseBox(*box) : PressButton(*box, IDCANCEL));
+        EXPECT_EQ(run.waitForExit(), 1u);
+        EXPECT_FALSE(Exists(target));
+    }
+}
+
+// Windows does not copy over these; the file must come through unchanged,
+// and Retry succeeds once the attribute has gone.
+TEST_F(BatchTest, ProtectedDestinationIsKeptUntilItIsReleased) {
+    const std::wstring source = dir_ / L"quelle.txt";
+    ASSERT_TRUE(WriteBytes(source, "\x8a"));
+    const DWORD attributes[] = {FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM};
+    for (const DWORD attribute : attributes) {
+        SCOPED_TRACE(attribute);
+        const std::wstring target = dir_ / (L"ziel" + std::to_wstring(attribute) + L".txt");
+        ASSERT_TRUE(WriteBytes(target, "alt"));
+        ASSERT_TRUE(SetFileAttributesW(target.c_str(), attribute));
+
+        for (const bool release : {false, true}) {
+            ProgramRun run(Exe(), L"m " + source + L" " + target);
+            const auto box = run.waitForBox();
+            ASSERT_TRUE(box) << "copied over a protected file";
+            EXPECT_EQ(box->title, L"Achtung!");
+            EXPECT_EQ(box->text, SystemText(ERROR_ACCESS_DENIED));
+            EXPECT_EQ(ReadBytes(target), "alt");
+            if (release) {
+                ASSERT_TRUE(SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL));
+                ASSERT_TRUE(PressButton(*box, IDRETRY));
+                EXPECT_EQ(run.waitForExit(), 0u);
+                EXPECT_EQ(ReadBytes(target), "\xe4");
+            } else {
+                ASSERT_TRUE(PressButton(*box, IDCANCEL));
+                EXPECT_EQ(run.waitForExit(), 1u);
+                EXPECT_EQ(ReadBytes(target), "alt");
+                EXPECT_EQ(GetFileAttributesW(target.c_str()) & attribute, attribute);
+                // Cancelled after converting: the intermediate file stays.
+                EXPECT_EQ(ReadBytes(temp_ + L"\\~Falvori~"), "\xe4");
+            }
+        }
+        EXPECT_EQ(ListFolder(dir_.path()).find(L"~fv"), std::wstring::npos) << "stray copy left behind";
+    }
+}
+
+// While one conversion waits in a box, its intermediate file stays its own:
+// a second one with the same temp folder is told so instead of writing into it.
+TEST_F(BatchTest, SecondConversionCannotTakeTheIntermediateFile) {
+    const std::wstring first = dir_ / L"eins.txt";
+    const std::wstring locked = dir_ / L"gesperrt.txt";
+    const std::wstring second = dir_ / L"zwei.txt";
+    const std::wstring target = dir_ / L"ziel.txt";
+    ASSERT_TRUE(WriteBytes(first, "\x8a"));
+    ASSERT_TRUE(WriteBytes(second, "\xa7"));
+    ASSERT_TRUE(WriteBytes(locked, "alt"));
+    ASSERT_TRUE(SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_READONLY));
+
+    ProgramRun waiting(Exe(), L"m " + first + L" " + locked);
+    const auto firstBox = waiting.waitForBox();
+    ASSERT_TRUE(firstBox);
+
+    ProgramRun other(Exe(), L"m " + second + L" " + target);
+    const auto otherBox = other.waitForBox();
+    ASSERT_TRUE(otherBox) << "the second conversion went through";
+    EXPECT_EQ(otherBox->text, SystemText(ERROR_SHARING_VIOLATION));
+    ASSERT_TRUE(PressButton(*otherBox, IDCANCEL));
+    EXPECT_EQ(other.waitForExit(), 1u);
+    EXPECT_FALSE(Exists(target));
+
+    ASSERT_TRUE(SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_NORMAL));
+    ASSERT_TRUE(PressButton(*firstBox, IDRETRY));
+    EXPECT_EQ(waiting.waitForExit(), 0u);
+    EXPECT_EQ(ReadBytes(locked), "\xe4");
+}
+
+TEST_F(BatchTest, TempFolderWithTrailingBackslash) {
+    ASSERT_TRUE(SetEnvironmentVariableW(L"TEMP", (temp_ + L"\\").c_str()));
+    const std::wstring file = dir_ / L"a.txt";
+    ASSERT_TRUE(WriteBytes(file, "\xdb"));
+    EXPECT_EQ(RunQuietly(L"m " + file), 0u);
+    EXPECT_EQ(ReadBytes(file), "\x80");
+    EXPECT_EQ(ListFolder(temp_), L"");
+}
+
+TEST_F(BatchTest, PathsLongerThanTheClassicLimit) {
+    std::wstring folder = dir_.path();
+    for (int i = 0; i < 6; ++i) {
+        folder += L"\\" + std::wstring(50, static_cast<wchar_t>(L'a' + i));
+        ASSERT_TRUE(MakeFolder(folder));
+    }
+    const std::wstring source = folder + L"\\quelle mit Leerzeichen.txt";
+    const std::wstring target = folder + L"\\ziel.txt";
+    ASSERT_GT(source.size(), 300u);
+    ASSERT_TRUE(WriteBytes(source, "\xd2x\xd3"));
+    EXPECT_EQ(RunQuietly(L"m " + Quote(source) + L" " + Quote(target)), 0u);
+    EXPECT_EQ(ReadBytes(target), "\x93x\x94");
+}
+
+// In a root folder the table path holds two backslashes in a row ("C:\\...").
+TEST_F(BatchTest, ProgramInARootFolderFindsItsTable) {
+    const std::wstring exe = L"C:\\Falvori-Test.exe";
+    const std::wstring table = L"C:\\" + kTableName;
+    ASSERT_FALSE(Exists(table)) << "left from another run";
+    ASSERT_TRUE(CopyFileW(Exe().c_str(), exe.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(Table().c_str(), table.c_str(), FALSE));
+    const std::wstring file = dir_ / L"a.txt";
+    ASSERT_TRUE(WriteBytes(file, "\x8a"));
+    EXPECT_EQ(RunQuietly(L"m " + file, exe), 0u);
+    EXPECT_EQ(ReadBytes(file), "\xe4");
+    DeleteFileW(exe.c_str());
+    DeleteFileW(table.c_str());
+}
+
+}  // namespace
+}  // namespace falvori::test
