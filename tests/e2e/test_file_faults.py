@@ -1,0 +1,196 @@
+#!/usr/bin/env python3
+"""File steps that fail on real files: read-only destinations, a full disk,
+the intermediate file named as source or destination. With stdin not a
+terminal the failure box is answered Cancel: one "Achtung!" line, exit
+status 1, and every file as it was; the intermediate file stays where a
+cancelled conversion leaves it."""
+
+import errno
+import glob
+import os
+import pty
+import select
+import stat
+import subprocess
+
+import e2e_support as e2e
+
+NOT_WRITTEN = 1
+TEXT = "Grüße – „Straßenbahn“ fährt um 8 Uhr. Öl kostet 5 €…\r\n"
+MAC = TEXT.encode("mac_roman")
+WIN = TEXT.encode("cp1252")
+KB = 1024
+
+
+def achtung(err):
+    return f"Achtung!: {os.strerror(err)}\n"
+
+
+class FileFaults(e2e.E2ETestCase):
+    def setUp(self):
+        super().setUp()
+        self.src = self.write("quelle.txt", MAC)
+        self.intermediate = self.path(e2e.TEMP_NAME)
+
+    def assertCancelled(self, run, err):
+        self.assertEqual(run.code, NOT_WRITTEN, run)
+        self.assertEqual(run.stderr, achtung(err))
+
+    def assertNoStrayCopies(self, folder):
+        self.assertEqual(glob.glob(os.path.join(folder, ".~Falvori~*")), [],
+                         "a partial copy was left beside the destination")
+
+    def mount_small_disk(self, name, size):
+        """A tmpfs of the given size; skips the test where mounting is not
+        allowed (it needs root and the right to mount)."""
+        folder = self.path(name)
+        os.makedirs(folder)
+        mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size}", "tmpfs", folder],
+                                 capture_output=True)
+        if mounted.returncode != 0:
+            self.skipTest("cannot mount a small tmpfs here, so the full-disk case is not run: "
+                          + mounted.stderr.decode(errors="replace").strip())
+        self.addCleanup(subprocess.run, ["umount", folder], check=True)
+        return folder
+
+    def test_read_only_destination_is_refused_and_kept(self):
+        # We run as root, who could write anyway: the program must refuse a
+        # file without write permission bits all the same.
+        # name, mode of the destination, written
+        cases = [
+            ("read-only", 0o444, False),
+            ("owner read only", 0o400, False),
+            ("no permissions", 0o000, False),
+            ("read and execute", 0o555, False),
+            ("write only", 0o200, True),  # has a write bit: replaced
+        ]
+        for name, mode, written in cases:
+            with self.subTest(case=name):
+                dst = self.write(f"{name}.txt", b"old contents")
+                os.chmod(dst, mode)
+                run = self.run_program(["m", self.src, dst])
+                if written:
+                    self.assertEqual(run.code, 0, run)
+                    self.assertEqual(self.read(dst), WIN)
+                    self.assertNoIntermediate()
+                else:
+                    self.assertCancelled(run, errno.EACCES)
+                    self.assertEqual(self.read(dst), b"old contents")
+                    # Cancelled at the copy: the converted data wait in temp.
+                    self.assertEqual(self.read(self.intermediate), WIN)
+                    os.remove(self.intermediate)
+                self.assertEqual(stat.S_IMODE(os.stat(dst).st_mode), mode, "mode changed")
+                self.assertEqual(self.read(self.src), MAC)
+                self.assertNoStrayCopies(self.dir)
+
+    def test_read_only_file_in_place_and_through_a_link(self):
+        target = self.write("ziel.txt", b"old contents")
+        os.chmod(target, 0o444)
+        link = self.path("link.txt")
+        os.symlink(target, link)
+        # name, arguments, the file that must stay as it was
+        cases = [
+            ("in place", ["w", target], target),
+            ("through a symbolic link", ["m", self.src, link], target),
+        ]
+        for name, args, kept in cases:
+            with self.subTest(case=name):
+                run = self.run_program(args)
+                self.assertCancelled(run, errno.EACCES)
+                self.assertEqual(self.read(kept), b"old contents")
+                self.assertTrue(os.path.islink(link))
+                self.assertTrue(os.path.exists(self.intermediate))
+                os.remove(self.intermediate)
+        self.assertNoStrayCopies(self.dir)
+
+    def test_intermediate_file_named_as_source_or_destination(self):
+        # The intermediate file is emptied first and deleted last: a source
+        # or destination that is that very file must be refused, not lost.
+        # name, arguments, temp, expected content of the intermediate path
+        alias = self.dir + "/"
+        cases = [
+            ("converted in place", ["m", self.intermediate], self.dir, MAC),
+            ("as source", ["m", self.intermediate, self.path("ziel.txt")], self.dir, MAC),
+            ("as source, temp spelt otherwise", ["m", self.intermediate], alias, MAC),
+            ("as destination", ["m", self.src, self.intermediate], self.dir, WIN),
+        ]
+        for name, args, temp, left in cases:
+            with self.subTest(case=name):
+                self.write(e2e.TEMP_NAME, MAC)
+                run = self.run_program(args, env={"temp": temp})
+                self.assertCancelled(run, errno.EBUSY)
+                self.assertEqual(self.read(self.intermediate), left)
+                self.assertFalse(os.path.exists(self.path("ziel.txt")))
+                self.assertEqual(self.read(self.src), MAC)
+
+    def test_full_disk(self):
+        big = bytes(range(1, 256)) * (1200 * KB // 255)  # no NULs: nothing dropped
+        src = self.write("gross.txt", big)
+        converted = e2e.convert_through_bytes(e2e.expected_tables()[0], big)
+        # name, folder for the intermediate file, destination folder; the
+        # disk of 1 MB holds the one that overflows
+        cases = [
+            ("while writing the intermediate file", "temp", "out"),
+            ("while copying to the destination", "out", "temp"),
+        ]
+        for name, full, other in cases:
+            with self.subTest(case=name):
+                folders = {full: self.mount_small_disk(f"{name} {full}", "1m"),
+                           other: self.path(f"{name} {other}")}
+                os.makedirs(folders[other])
+                dst = os.path.join(folders["out"], "ziel.txt")
+                with open(dst, "wb") as f:
+                    f.write(b"old contents")
+                run = self.run_program(["m", src, dst], env={"temp": folders["temp"]})
+                self.assertCancelled(run, errno.ENOSPC)
+                self.assertEqual(self.read(dst), b"old contents")
+                self.assertEqual(self.read(src), big)
+                self.assertNoStrayCopies(folders["out"])
+                # The intermediate file is left in temp: cut short when temp
+                # was full, complete when the copy failed.
+                left = self.read(os.path.join(folders["temp"], e2e.TEMP_NAME))
+                if full == "temp":
+                    self.assertLess(len(left), len(converted))
+                    self.assertTrue(converted.startswith(left), "wrong bytes written")
+                else:
+                    self.assertEqual(left, converted)
+
+    def test_full_disk_then_retry(self):
+        # Room made while the box is shown: Retry writes the rest, and not a
+        # byte is lost or doubled where the first write broke off.
+        temp = self.mount_small_disk("temp", "3m")
+        filler = os.path.join(temp, "filler")
+        with open(filler, "wb") as f:
+            f.write(b"\0" * (2 * 1024 * KB))
+        big = bytes(range(1, 256)) * (2 * 1024 * KB // 255)
+        src = self.write("gross.txt", big)
+        dst = self.path("ziel.txt")
+        environ = dict(os.environ, temp=temp)
+        master, slave = pty.openpty()
+        self.addCleanup(os.close, master)
+        proc = subprocess.Popen([e2e.PROGRAM, "m", src, dst], env=environ, stdin=slave,
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        os.close(slave)
+        try:
+            prompt = b""
+            while b"? " not in prompt:
+                ready, _, _ = select.select([proc.stderr], [], [], 60)
+                self.assertTrue(ready, f"no question on a full disk: {prompt!r}")
+                chunk = os.read(proc.stderr.fileno(), 4096)
+                self.assertTrue(chunk, f"ended without a question: {prompt!r}")
+                prompt += chunk
+            self.assertTrue(prompt.startswith(achtung(errno.ENOSPC).encode()), prompt)
+            os.remove(filler)
+            os.write(master, b"w\n")
+            _, rest = proc.communicate(timeout=60)
+        finally:
+            if proc.poll() is None:
+                proc.kill()
+                proc.wait()
+        self.assertEqual(proc.returncode, 0, prompt + rest)
+        self.assertEqual(self.read(dst), e2e.convert_through_bytes(e2e.expected_tables()[0], big))
+        self.assertFalse(os.path.exists(os.path.join(temp, e2e.TEMP_NAME)))
+
+
+if __name__ == "__main__":
+    e2e.main()
