@@ -333,6 +333,30 @@ TEST_F(BatchTest, SecondConversionCannotTakeTheIntermediateFile) {
     EXPECT_EQ(ReadBytes(locked), "\xe4");
 }
 
+// Naming the intermediate file itself must not lose data: as a source it
+// cannot be emptied while it is read, as a destination it cannot be
+// replaced while the program holds it.
+TEST_F(BatchTest, IntermediateFileAsSourceOrDestinationIsRefused) {
+    const std::wstring intermediate = temp_ + L"\\~Falvori~";
+    const std::wstring other = dir_ / L"a.txt";
+    for (const bool asSource : {true, false}) {
+        SCOPED_TRACE(asSource ? "source" : "destination");
+        ASSERT_TRUE(WriteBytes(intermediate, "\x8a"));
+        ASSERT_TRUE(WriteBytes(other, "\xa7"));
+        ProgramRun run(Exe(), L"m " + (asSource ? intermediate + L" " + other : other + L" " + intermediate));
+        const auto box = run.waitForBox();
+        ASSERT_TRUE(box) << "went through";
+        EXPECT_EQ(box->title, L"Achtung!");
+        EXPECT_TRUE(box->text == SystemText(ERROR_SHARING_VIOLATION) || box->text == SystemText(ERROR_ACCESS_DENIED))
+            << Utf8(box->text);
+        ASSERT_TRUE(PressButton(*box, IDCANCEL));
+        EXPECT_EQ(run.waitForExit(), 1u);
+        // As the destination: the converted data stay in the intermediate file.
+        EXPECT_EQ(ReadBytes(intermediate), asSource ? "\x8a" : "\xdf");
+        EXPECT_EQ(ReadBytes(other), "\xa7");
+    }
+}
+
 TEST_F(BatchTest, TempFolderWithTrailingBackslash) {
     ASSERT_TRUE(SetEnvironmentVariableW(L"TEMP", (temp_ + L"\\").c_str()));
     const std::wstring file = dir_ / L"a.txt";
