@@ -1,0 +1,13 @@
+// The small folder pictures of the folder list, drawn to fit any size.
+#pragma once
+
+#ifndef UNICODE
+#define UNICODE
+#endif
+#include <windows.h>
+
+namespace falvori::ui {
+
+void DrawFolderPicture(HDC dc, const RECT& box, bool open);
+
+}  // namespace falvori::ui

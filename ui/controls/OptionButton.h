@@ -1,0 +1,26 @@
+// An option button; the buttons from one with startsGroup up to the next
+// group form one choice.
+#pragma once
+
+#include "Control.h"
+
+namespace falvori::ui {
+
+class OptionButton : public Control {
+public:
+    bool Create(HWND parent, int id, const wchar_t* text, bool startsGroup);
+
+    bool Value() const { return SendMessageW(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+    // True clears the other buttons of the group and raises onClick when
+    // the button was not selected yet.
+    void SetValue(bool on);
+
+    std::function<void()> onClick;
+
+    void OnCommand(UINT code) override;
+
+private:
+    void KeepTabStopOnSelected();
+};
+
+}  // namespace falvori::ui
