@@ -277,7 +277,9 @@ def main():
     reference = {}  # input name -> iconv's output
 
     def same_as_iconv(case):
-        ref = reference[case.input_name]
+        ref = reference.get(case.input_name)
+        if ref is None:
+            raise Failed(f"{case.name}: no output of iconv to compare with")
         if not same_files(case.dst, ref):
             raise Failed(f"{case.name}: output differs from iconv's")
 
@@ -362,6 +364,9 @@ def main():
     return 1 if failures else 0
 
 
+LOAD_AT_START = os.getloadavg()
+
+
 def machine_line():
     model = "?"
     with open("/proc/cpuinfo") as f:
@@ -370,8 +375,8 @@ def machine_line():
                 model = line.split(":", 1)[1].strip()
                 break
     load = os.getloadavg()
-    return (f"machine: {os.cpu_count()} CPUs, {model}; load average "
-            f"{load[0]:.2f} {load[1]:.2f} {load[2]:.2f}")
+    return (f"machine: {os.cpu_count()} CPUs, {model}; 1-minute load average "
+            f"{LOAD_AT_START[0]:.2f} at the start, {load[0]:.2f} at the end")
 
 
 def print_report(args, files, cases, wine_note, failures):
