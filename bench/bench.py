@@ -415,8 +415,11 @@ def print_report(args, files, cases, wine_note, failures):
         rows.append(("falvori / cp (text)", fal / cpt, "<= 2.5", fal / cpt <= 2.5))
     if fal and exe:
         rows.append(("Falvori.exe (Wine) / falvori (text)", exe / fal, "<= 3", exe / fal <= 3))
+    # Start-up outweighs everything else in small files.
+    judged = size >= 100 * 10**6
     for name, value, target, ok in rows:
-        print(f"{name:40} {value:7.2f}   target {target:22} {'met' if ok else 'NOT MET'}")
+        verdict = ("met" if ok else "NOT MET") if judged else "(targets are for 200 MB)"
+        print(f"{name:40} {value:7.2f}   target {target:22} {verdict}")
     if start:
         print(f"{'falvori start-up (1-byte file)':40} {start * 1000:7.2f} ms target < 5 ms"
               f"{'':14} {'met' if start < 0.005 else 'NOT MET'}")
