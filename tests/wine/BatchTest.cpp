@@ -160,14 +160,6 @@ TEST_F(BatchTest, ReplacesAnExistingDestinationWithoutAsking) {
     EXPECT_EQ(ReadBytes(target), "\xe4");
 }
 
-TEST_F(BatchTest, EmptyFileGivesEmptyDestination) {
-    const std::wstring source = dir_ / L"leer.txt";
-    const std::wstring target = dir_ / L"ziel.txt";
-    ASSERT_TRUE(WriteBytes(source, ""));
-    EXPECT_EQ(RunQuietly(L"m " + source + L" " + target), 0u);
-    EXPECT_EQ(ReadBytes(target), "");
-}
-
 TEST_F(BatchTest, UnrecognisedDirectionEndsSilentlyWithCode2) {
     const std::wstring source = dir_ / L"a.txt";
     ASSERT_TRUE(WriteBytes(source, "\x8a"));
