@@ -1,0 +1,211 @@
+// The control layer's contract: events from code and from the user, each
+// exactly once, and the helpers below the lists.
+#include "WindowTest.h"
+
+#include <shlobj.h>
+
+#include <algorithm>
+
+#include "Utf.h"
+#include "controls/FolderPath.h"
+
+namespace falvori::test {
+namespace {
+
+class ControlsTest : public WindowTest {};
+
+TEST_F(ControlsTest, DriveListShowsLabelsAndRefusesUnknownDrives) {
+    int changes = 0;
+    h().lstLaufwerk2.onChange = [&] { ++changes; };
+    HWND box = h().lstLaufwerk2.Handle();
+    int count = static_cast<int>(SendMessageW(box, CB_GETCOUNT, 0, 0));
+    std::vector<std::wstring> items;
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[300] = L"";
+        SendMessageW(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        items.push_back(text);
+    }
+    auto starts = [&](const wchar_t* prefix) {
+        return std::any_of(items.begin(), items.end(), [&](const std::wstring& s) { return s.rfind(prefix, 0) == 0; });
+    };
+    EXPECT_TRUE(starts(L"c:"));
+    EXPECT_TRUE(starts(L"t:"));
+    EXPECT_TRUE(starts(L"u:"));
+
+    char unused = 0;
+    for (char letter = 'z'; letter >= 'd'; --letter)
+        if (!(GetLogicalDrives() & (1u << (letter - 'a')))) unused = letter;
+    ASSERT_NE(unused, 0);
+    EXPECT_EQ(h().lstLaufwerk2.SetDrive(std::wstring{static_cast<wchar_t>(unused), L':'}),
+              static_cast<DWORD>(ERROR_INVALID_DRIVE));
+    EXPECT_EQ(h().lstLaufwerk2.SetDrive(L""), static_cast<DWORD>(ERROR_INVALID_DRIVE));
+    EXPECT_EQ(h().lstLaufwerk2.Drive(), L"c:");
+    EXPECT_EQ(changes, 0);
+}
+
+TEST_F(ControlsTest, UserChoosingADriveRaisesOneChange) {
+    int changes = 0;
+    h().lstLaufwerk2.onChange = [&] { ++changes; };
+    HWND box = h().lstLaufwerk2.Handle();
+    h().lstLaufwerk2.SetFocus();
+    // Typing a letter in a closed drop-down list selects the drive.
+    PostMessageW(box, WM_CHAR, L't', 1);
+    Pump();
+    EXPECT_EQ(h().lstLaufwerk2.Drive(), L"t:");
+    EXPECT_EQ(changes, 1);
+}
+
+TEST_F(ControlsTest, FolderPathFailureLeavesTheListAsItWas) {
+    OpenTestFolders();
+    int changes = 0;
+    h().lstOrdner2.onChange = [&] { ++changes; };
+    auto before = Entries(h().lstOrdner2.Handle());
+    EXPECT_NE(h().lstOrdner2.SetPath(L"t:\\gibtsnicht"), 0u);
+    EXPECT_NE(h().lstOrdner2.SetPath(L"t:\\alpha.txt"), 0u) << "a file is no folder";
+    EXPECT_EQ(h().lstOrdner2.Path(), L"t:\\");
+    EXPECT_EQ(Entries(h().lstOrdner2.Handle()), before);
+    EXPECT_EQ(changes, 0);
+}
+
+TEST_F(ControlsTest, TextSetFromCodeRaisesOneChangeAndTypingOnePerKey) {
+    int changes = 0;
+    h().txtDatei2.onChange = [&] { ++changes; };
+    h().txtDatei2.SetText(L"brief.txt");
+    EXPECT_EQ(changes, 1);
+    h().txtDatei2.SetText(L"brief.txt");
+    EXPECT_EQ(changes, 1) << "the same text is no change";
+    h().txtDatei2.SetText(L"");
+    EXPECT_EQ(changes, 2);
+
+    h().txtDatei2.SetFocus();
+    PostChars(h().txtDatei2.Handle(), L"\u00FCb");
+    EXPECT_EQ(h().txtDatei2.Text(), L"\u00FCb");
+    EXPECT_EQ(changes, 4);
+}
+
+TEST_F(ControlsTest, BackColorPaintsTheNameBox) {
+    HWND edit = h().txtDatei2.Handle();
+    HDC dc = GetDC(edit);
+    LRESULT brush = SendMessageW(h().Handle(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(edit));
+    EXPECT_EQ(GetBkColor(dc), GetSysColor(COLOR_WINDOW)) << "the platform's colour before any is set";
+
+    h().txtDatei2.SetBackColor(RGB(0, 255, 0));
+    brush = SendMessageW(h().Handle(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(edit));
+    EXPECT_EQ(GetBkColor(dc), RGB(0, 255, 0));
+    LOGBRUSH logBrush{};
+    ASSERT_NE(GetObjectW(reinterpret_cast<HBRUSH>(brush), sizeof logBrush, &logBrush), 0);
+    EXPECT_EQ(logBrush.lbColor, RGB(0, 255, 0));
+    EXPECT_EQ(h().txtDatei2.BackColor(), RGB(0, 255, 0));
+
+    h().txtDatei2.SetBackColor(RGB(255, 255, 255));
+    SendMessageW(h().Handle(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(edit));
+    EXPECT_EQ(GetBkColor(dc), RGB(255, 255, 255));
+    ReleaseDC(edit, dc);
+}
+
+TEST_F(ControlsTest, ListIndexSelectsAndRaisesOneClick) {
+    OpenTestFolders();
+    int clicks = 0;
+    h().lstDateien1.onClick = [&] { ++clicks; };
+    EXPECT_EQ(h().lstDateien1.ListIndex(), -1);
+    EXPECT_TRUE(h().lstDateien1.SetListIndex(-1));
+    EXPECT_EQ(clicks, 0) << "nothing was selected, nothing changes";
+    EXPECT_TRUE(h().lstDateien1.SetListIndex(1));
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(h().lstDateien1.FileName(), L"brief.txt");
+    EXPECT_FALSE(h().lstDateien1.SetListIndex(2));
+    EXPECT_FALSE(h().lstDateien1.SetListIndex(-2));
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(h().lstDateien1.ListIndex(), 1);
+    EXPECT_TRUE(h().lstDateien1.SetListIndex(-1));
+    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(h().lstDateien1.FileName(), L"");
+}
+
+TEST_F(ControlsTest, TypingSelectsTheFileWhoseNameBeginsWithTheLetters) {
+    OpenTestFolders();
+    h().lstOrdner1.SetPath(L"t:\\");
+    int clicks = 0;
+    h().lstDateien1.onClick = [&] { ++clicks; };
+    h().lstDateien1.SetFocus();
+    PostChars(h().lstDateien1.Handle(), L"be");
+    EXPECT_EQ(h().lstDateien1.FileName(), L"beta.txt");
+    PostChars(h().lstDateien1.Handle(), L"tt");
+    EXPECT_EQ(h().lstDateien1.FileName(), L"bett.txt");
+    EXPECT_EQ(clicks, 4);
+    Sleep(1100);  // a pause starts a new name
+    PostChars(h().lstDateien1.Handle(), L"\u00E4r");
+    EXPECT_EQ(h().lstDateien1.FileName(), L"\u00C4rger.txt");
+    PostChars(h().lstDateien1.Handle(), L"x");
+    EXPECT_EQ(h().lstDateien1.FileName(), L"\u00C4rger.txt") << "no name fits: the selection stays";
+}
+
+HDROP MakeDrop(const std::vector<std::wstring>& paths) {
+    size_t chars = 1;
+    for (const auto& p : paths) chars += p.size() + 1;
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + chars * sizeof(wchar_t));
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    auto* text = reinterpret_cast<wchar_t*>(drop + 1);
+    for (const auto& p : paths) {
+        std::copy(p.begin(), p.end(), text);
+        text += p.size() + 1;
+    }
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+TEST_F(ControlsTest, DroppedFilesReachTheSourceFileListsEvent) {
+    std::vector<std::vector<std::wstring>> drops;
+    h().lstDateien1.onDrop = [&](const std::vector<std::wstring>& paths) { drops.push_back(paths); };
+    std::vector<std::wstring> paths = {L"t:\\Briefe\\brief.txt", L"t:\\alpha.txt", L"t:\\\u00C4rger.txt"};
+    PostMessageW(h().lstDateien1.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
+    Pump();
+    ASSERT_EQ(drops.size(), 1u);
+    EXPECT_EQ(drops[0], paths);
+}
+
+TEST_F(ControlsTest, KeyDownReachesTheControlBeforeTheDialogKeys) {
+    std::vector<unsigned> keys;
+    h().txtDatei2.onKeyDown = [&](unsigned key) {
+        keys.push_back(key);
+        return key == VK_ESCAPE;
+    };
+    h().txtDatei2.SetFocus();
+    PostKey(h().txtDatei2.Handle(), VK_ESCAPE);
+    PostKey(h().txtDatei2.Handle(), VK_TAB);
+    EXPECT_EQ(keys, (std::vector<unsigned>{VK_ESCAPE, VK_TAB}));
+    EXPECT_NE(GetFocus(), h().txtDatei2.Handle()) << "a key the handler leaves goes on to the dialog keys";
+}
+
+struct ResolveCase {
+    const wchar_t* text;
+    const wchar_t* current;
+    const wchar_t* full;
+};
+
+TEST(FolderPathTest, ResolvesWhatCodeAndUserAssign) {
+    MakeTestTree();
+    const ResolveCase cases[] = {
+        {L"t:\\Briefe", L"", L"t:\\Briefe"},
+        {L"T:\\Briefe\\", L"", L"t:\\Briefe"},
+        {L"t:\\", L"", L"t:\\"},
+        {L"t:", L"", L"t:\\"},  // the drive's current folder: its root here
+        {L"\\", L"t:\\Briefe", L"t:\\"},
+        {L"\\Leer", L"t:\\Briefe", L"t:\\Leer"},
+        {L"Unterordner", L"t:\\Briefe", L"t:\\Briefe\\Unterordner"},
+        {L"..", L"t:\\Briefe", L"t:\\"},
+        {L"\\\\server\\share\\dir\\", L"", L"\\\\server\\share\\dir"},
+    };
+    for (const ResolveCase& c : cases) {
+        std::wstring full;
+        EXPECT_EQ(ui::ResolveFolder(c.text, c.current, full), 0u);
+        EXPECT_EQ(full, c.full) << "for " << Narrow(c.text);
+    }
+    std::wstring full;
+    EXPECT_NE(ui::ResolveFolder(L"", L"t:\\", full), 0u);
+}
+
+}  // namespace
+}  // namespace falvori::test

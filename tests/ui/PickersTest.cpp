@@ -1,0 +1,265 @@
+// The pickers' handlers: the cascade from drive to folder to file list,
+// the enabling rule and the moves of the default button.
+#include "WindowTest.h"
+
+#include <algorithm>
+#include <functional>
+
+namespace falvori::test {
+namespace {
+
+class PickersTest : public WindowTest {
+public:
+    // Counts an event and still runs the window's own handler.
+    template <typename Event>
+    void Count(Event& event, int& counter) {
+        auto original = event;
+        event = [original, &counter](auto&&... args) {
+            ++counter;
+            if (original) return original(args...);
+            using Result = decltype(original(args...));
+            if constexpr (!std::is_void_v<Result>) return Result{};
+        };
+    }
+
+    bool LosIsDefault() { return h().btnLos.Default(); }
+    bool GleichIsDefault() { return h().btnGleichmachen.Default(); }
+    bool NoDefault() { return HIWORD(SendMessageW(h().Handle(), DM_GETDEFID, 0, 0)) != DC_HASDEFID; }
+    int IndexOf(ui::FileList& list, const std::wstring& name) {
+        auto entries = Entries(list.Handle());
+        for (size_t i = 0; i < entries.size(); ++i)
+            if (entries[i] == name) return static_cast<int>(i);
+        ADD_FAILURE() << "no entry for the name";
+        return -1;
+    }
+};
+
+TEST_F(PickersTest, NewDriveMovesFolderListAndFileListEachOnce) {
+    int drive = 0, folder = 0, files = 0;
+    Count(h().lstLaufwerk1.onChange, drive);
+    Count(h().lstOrdner1.onChange, folder);
+    Count(h().lstDateien1.onClick, files);
+
+    ASSERT_EQ(h().lstLaufwerk1.SetDrive(L"T:\\whatever"), 0u) << "only the letter counts";
+    EXPECT_EQ(h().lstLaufwerk1.Drive(), L"t:");
+    EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\");
+    EXPECT_EQ(h().lstDateien1.Path(), L"t:\\");
+    EXPECT_EQ(drive, 1);
+    EXPECT_EQ(folder, 1);
+    EXPECT_EQ(files, 0) << "a new folder selects no file";
+
+    // The same drive again changes nothing.
+    ASSERT_EQ(h().lstLaufwerk1.SetDrive(L"t:"), 0u);
+    EXPECT_EQ(drive, 1);
+    EXPECT_EQ(folder, 1);
+    EXPECT_TRUE(platform.shown.empty());
+}
+
+TEST_F(PickersTest, BothFileListsShowEveryFileHiddenAndSystemIncluded) {
+    OpenTestFolders();
+    std::vector<std::wstring> expected = {L".punkt",        L"alpha.txt",     L"beta.txt", L"bett.txt",
+                                          L"system.txt",    L"versteckt.txt", L"\u00C4rger.txt"};
+    auto listed = Entries(h().lstDateien2.Handle());
+    std::vector<std::wstring> sortedListed = listed;
+    std::sort(sortedListed.begin(), sortedListed.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(sortedListed, expected);
+
+    ASSERT_EQ(h().lstOrdner1.SetPath(L"t:\\"), 0u);
+    EXPECT_EQ(Entries(h().lstDateien1.Handle()), listed) << "same folder, same entries, same order";
+}
+
+TEST_F(PickersTest, FolderListShowsThePathDownToTheOpenFolderThenItsSubfolders) {
+    OpenTestFolders();
+    EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\Briefe");
+    std::vector<std::wstring> expected = {L"t:\\", L"Briefe", L"Unterordner", L"Zweiter"};
+    EXPECT_EQ(Entries(h().lstOrdner1.Handle()), expected);
+    EXPECT_EQ(Entries(h().lstDateien1.Handle()), (std::vector<std::wstring>{L"Antwort.txt", L"brief.txt"}));
+}
+
+TEST_F(PickersTest, FolderPathIsRaisedOnlyWhenTheFolderDiffers) {
+    OpenTestFolders();
+    int folder = 0;
+    Count(h().lstOrdner1.onChange, folder);
+    for (const wchar_t* same : {L"t:\\Briefe", L"t:\\Briefe\\", L"T:\\BRIEFE", L"t:\\Briefe\\Zweiter\\.."})
+        EXPECT_EQ(h().lstOrdner1.SetPath(same), 0u);
+    EXPECT_EQ(folder, 0);
+    EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\Briefe");
+
+    EXPECT_EQ(h().lstOrdner1.SetPath(L"\\"), 0u) << "the root of the list's own drive";
+    EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\");
+    EXPECT_EQ(h().lstDateien1.Path(), L"t:\\");
+    EXPECT_EQ(folder, 1);
+
+    EXPECT_EQ(h().lstOrdner1.SetPath(L"Leer"), 0u) << "relative to the open folder";
+    EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\Leer");
+    EXPECT_EQ(folder, 2);
+}
+
+TEST_F(PickersTest, DoubleClickOpensAFolderAndAClickOnlySelectsIt) {
+    OpenTestFolders();
+    int opened = 0, clicked = 0;
+    Count(h().lstOrdner1.onChange, opened);
+    Count(h().lstOrdner1.onClick, clicked);
+    HWND list = h().lstOrdner1.Handle();
+    ClickItem(list, 3);  // Zweiter
+    EXPECT_EQ(clicked, 1);
+    EXPECT_EQ(opened, 0);
+    EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\Briefe");
+
+    DoubleClickItem(list, 3);
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\Briefe\\Zweiter");
+    EXPECT_EQ(h().lstDateien1.Path(), L"t:\\Briefe\\Zweiter");
+    EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 2) << "the open folder is the selected line";
+}
+
+TEST_F(PickersTest, ClickInTheSourceFolderListRereadsTheSourceFiles) {
+    OpenTestFolders();
+    ASSERT_TRUE(h().lstDateien1.SetListIndex(IndexOf(h().lstDateien1, L"brief.txt")));
+    MakeFile(L"t:\\Briefe\\neu.txt");
+    PostKey(h().lstOrdner1.Handle(), VK_DOWN);
+    EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\Briefe") << "a click selects, it does not open";
+    auto entries = Entries(h().lstDateien1.Handle());
+    EXPECT_NE(std::find(entries.begin(), entries.end(), L"neu.txt"), entries.end());
+    EXPECT_EQ(h().lstDateien1.FileName(), L"brief.txt") << "the selected file stays selected";
+}
+
+TEST_F(PickersTest, ClickInTheDestinationFolderListAssignsItsFolderAgain) {
+    OpenTestFolders();
+    MakeFile(L"t:\\neu.txt");
+    PostKey(h().lstOrdner2.Handle(), VK_DOWN);
+    auto entries = Entries(h().lstDateien2.Handle());
+    EXPECT_NE(std::find(entries.begin(), entries.end(), L"neu.txt"), entries.end());
+}
+
+TEST_F(PickersTest, ClickedDestinationFileFillsTheNameBox) {
+    OpenTestFolders();
+    int nameChanges = 0;
+    Count(h().txtDatei2.onChange, nameChanges);
+    ASSERT_TRUE(h().lstDateien2.SetListIndex(IndexOf(h().lstDateien2, L"alpha.txt")));
+    EXPECT_EQ(h().txtDatei2.Text(), L"alpha.txt");
+    EXPECT_EQ(nameChanges, 1);
+    // The same file again leaves the text, so the name box raises nothing.
+    ASSERT_TRUE(h().lstDateien2.SetListIndex(IndexOf(h().lstDateien2, L"alpha.txt")));
+    EXPECT_EQ(nameChanges, 1);
+}
+
+struct RuleCase {
+    const char* source;  // "" or the name of the selected source file
+    const wchar_t* name;
+    bool enabled;
+};
+
+TEST_F(PickersTest, EnablingRuleNeedsASourceFileAndANonBlankName) {
+    const RuleCase cases[] = {
+        {"", L"", false},          {"", L"ziel.txt", false},     {"brief.txt", L"", false},
+        {"brief.txt", L"   ", false}, {"brief.txt", L"ziel.txt", true}, {"brief.txt", L"  z  ", true},
+        {"brief.txt", L"\t", true},  // only blanks are trimmed, a TAB is a name
+    };
+    OpenTestFolders();
+    for (const RuleCase& c : cases) {
+        SCOPED_TRACE(std::string("source=") + c.source);
+        h().lstDateien1.SetListIndex(*c.source ? IndexOf(h().lstDateien1, L"brief.txt") : -1);
+        h().txtDatei2.SetText(L"vorher");
+        h().txtDatei2.SetText(c.name);
+        EXPECT_EQ(h().btnLos.Enabled(), c.enabled);
+        EXPECT_EQ(LosIsDefault(), c.enabled) << "the name's change makes btnLos the default when enabled";
+    }
+}
+
+struct HandlerCase {
+    const char* handler;
+    std::function<void(PickersTest&, ui::Haupt&)> trigger;
+    bool rulePasses;  // what the rule gives after the trigger
+    bool runsRule;
+};
+
+TEST_F(PickersTest, EnablingRuleRunsInExactlyTheSixHandlers) {
+    const HandlerCase cases[] = {
+        {"drive change lstLaufwerk1", [](PickersTest&, ui::Haupt& w) { w.lstLaufwerk1.SetDrive(L"c:"); }, false, true},
+        {"drive change lstLaufwerk2", [](PickersTest&, ui::Haupt& w) { w.lstLaufwerk2.SetDrive(L"c:"); }, true, true},
+        {"folder change lstOrdner1", [](PickersTest&, ui::Haupt& w) { w.lstOrdner1.SetPath(L"t:\\Leer"); }, false,
+         true},
+        {"text change txtDatei2", [](PickersTest&, ui::Haupt& w) { w.txtDatei2.SetText(L"anders.txt"); }, true, true},
+        {"click lstDateien1", [](PickersTest& t, ui::Haupt& w) { w.lstDateien1.SetListIndex(t.IndexOf(w.lstDateien1, L"Antwort.txt")); },
+         true, true},
+        {"click lstDateien2", [](PickersTest& t, ui::Haupt& w) { w.lstDateien2.SetListIndex(t.IndexOf(w.lstDateien2, L"beta.txt")); },
+         true, true},
+        {"folder change lstOrdner2", [](PickersTest&, ui::Haupt& w) { w.lstOrdner2.SetPath(L"t:\\Leer"); }, true,
+         false},
+        {"click lstOrdner2", [](PickersTest& t, ui::Haupt& w) { t.PostKey(w.lstOrdner2.Handle(), VK_DOWN); }, true,
+         false},
+        {"click lstOrdner1", [](PickersTest& t, ui::Haupt& w) { t.PostKey(w.lstOrdner1.Handle(), VK_DOWN); }, true,
+         false},
+    };
+    for (const HandlerCase& c : cases) {
+        SCOPED_TRACE(c.handler);
+        OpenTestFolders();
+        h().lstLaufwerk2.SetDrive(L"t:");
+        h().lstOrdner2.SetPath(L"t:\\");
+        h().lstDateien1.SetListIndex(IndexOf(h().lstDateien1, L"brief.txt"));
+        h().txtDatei2.SetText(L"ziel.txt");
+        // The opposite of what the rule would give shows whether it ran.
+        h().btnLos.SetEnabled(!c.rulePasses);
+        c.trigger(*this, h());
+        EXPECT_EQ(h().btnLos.Enabled(), c.runsRule ? c.rulePasses : !c.rulePasses);
+    }
+}
+
+TEST_F(PickersTest, DefaultButtonMoves) {
+    OpenTestFolders();
+    int brief = IndexOf(h().lstDateien1, L"brief.txt");
+    int antwort = IndexOf(h().lstDateien1, L"Antwort.txt");
+
+    h().lstDateien1.SetListIndex(brief);
+    EXPECT_TRUE(GleichIsDefault());
+    EXPECT_FALSE(h().btnLos.Enabled());
+
+    h().txtDatei2.SetText(L"ziel.txt");
+    EXPECT_TRUE(h().btnLos.Enabled());
+    EXPECT_TRUE(LosIsDefault());
+    EXPECT_FALSE(GleichIsDefault());
+    EXPECT_EQ(GetWindowLongW(h().btnLos.Handle(), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+    EXPECT_EQ(GetWindowLongW(h().btnGleichmachen.Handle(), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
+
+    // A blank name while btnLos is the default leaves no default button.
+    h().txtDatei2.SetText(L"   ");
+    EXPECT_FALSE(h().btnLos.Enabled());
+    EXPECT_TRUE(NoDefault());
+    h().txtDatei2.SetText(L"ziel.txt");
+    EXPECT_TRUE(LosIsDefault());
+
+    // Selecting a source file takes the default back; btnLos stays enabled.
+    h().lstDateien1.SetListIndex(antwort);
+    EXPECT_TRUE(GleichIsDefault());
+    EXPECT_TRUE(h().btnLos.Enabled());
+
+    // A destination file with the name already in the box changes no text.
+    h().txtDatei2.SetText(L"beta.txt");
+    h().lstDateien1.SetListIndex(brief);
+    h().lstDateien2.SetListIndex(IndexOf(h().lstDateien2, L"beta.txt"));
+    EXPECT_TRUE(GleichIsDefault());
+    // A different one does.
+    h().lstDateien2.SetListIndex(IndexOf(h().lstDateien2, L"alpha.txt"));
+    EXPECT_TRUE(LosIsDefault());
+
+    // Opening another source folder empties the selection.
+    h().lstOrdner1.SetPath(L"t:\\");
+    EXPECT_FALSE(h().btnLos.Enabled());
+    EXPECT_EQ(h().lstDateien1.FileName(), L"");
+}
+
+TEST_F(PickersTest, OpeningAnotherDestinationFolderLeavesButtonAndName) {
+    OpenTestFolders();
+    h().lstDateien1.SetListIndex(0);
+    h().txtDatei2.SetText(L"ziel.txt");
+    ASSERT_TRUE(h().btnLos.Enabled());
+    h().lstOrdner2.SetPath(L"t:\\Leer");
+    EXPECT_TRUE(h().btnLos.Enabled());
+    EXPECT_EQ(h().txtDatei2.Text(), L"ziel.txt");
+    EXPECT_EQ(h().lstDateien2.ListCount(), 0);
+}
+
+}  // namespace
+}  // namespace falvori::test

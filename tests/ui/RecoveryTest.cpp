@@ -1,0 +1,200 @@
+// A drive that cannot be read, and folders that vanish: the window offers
+// Retry and Cancel, recovers, and never ends the program.
+#include "WindowTest.h"
+
+#include "SystemError.h"
+
+namespace falvori::test {
+namespace {
+
+class RecoveryTest : public WindowTest {
+public:
+    void SetUp() override {
+        WindowTest::SetUp();
+        medium_ = MediumFolder();
+        ASSERT_FALSE(medium_.empty()) << "FALVORI_UI_MEDIUM is not set";
+        TakeOutMedium();
+        ASSERT_NE(GetLogicalDrives() & (1u << ('u' - 'a')), 0u) << "drive u: is not listed";
+    }
+    void TearDown() override {
+        TakeOutMedium();
+        WindowTest::TearDown();
+    }
+
+    // u: points at medium_: a plain file is no medium, a folder is one.
+    void TakeOutMedium() {
+        RemoveTree(medium_);
+        RemoveDirectoryW(medium_.c_str());
+        MakeFile(medium_, "no medium");
+    }
+    void InsertMedium() {
+        DeleteFileW(medium_.c_str());
+        CreateDirectoryW(medium_.c_str(), nullptr);
+        MakeFile(medium_ + L"\\auf-cd.txt");
+    }
+
+    // What the system itself says when the drive is listed.
+    std::string UnreadableDriveText() {
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileW(L"u:\\*", &data);
+        EXPECT_EQ(find, INVALID_HANDLE_VALUE) << "drive u: can be read";
+        DWORD error = GetLastError();
+        if (find != INVALID_HANDLE_VALUE) FindClose(find);
+        return SystemFailure(error).text;
+    }
+
+    void ExpectFailureBoxes(size_t count) {
+        ASSERT_EQ(platform.shown.size(), count);
+        std::string text = UnreadableDriveText();
+        for (const ShownBox& box : platform.shown) {
+            EXPECT_EQ(box.title, "Achtung!");
+            EXPECT_EQ(box.icon, MsgIcon::Exclamation);
+            EXPECT_EQ(box.buttons, MsgButtons::RetryCancel);
+            EXPECT_EQ(box.text, text);
+            EXPECT_FALSE(box.text.empty());
+        }
+    }
+
+    std::wstring medium_;
+};
+
+TEST_F(RecoveryTest, RetryThenCancelGoesBackToTheDriveSavedOnFocus) {
+    OpenTestFolders();
+    FocusFromElsewhere(h().lstLaufwerk1);
+    ASSERT_EQ(h().GemerktesLaufwerk, L"t:");
+    int driveChanges = 0, folderChanges = 0;
+    auto driveHandler = h().lstLaufwerk1.onChange;
+    h().lstLaufwerk1.onChange = [&] {
+        ++driveChanges;
+        driveHandler();
+    };
+    auto folderHandler = h().lstOrdner1.onChange;
+    h().lstOrdner1.onChange = [&] {
+        ++folderChanges;
+        folderHandler();
+    };
+
+    platform.Answer(kRetry);
+    platform.Answer(kCancel);
+    ASSERT_EQ(h().lstLaufwerk1.SetDrive(L"u:"), 0u);
+
+    ExpectFailureBoxes(2);
+    EXPECT_EQ(h().lstLaufwerk1.Drive(), L"t:");
+    EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\") << "the drive's current folder again";
+    EXPECT_EQ(h().lstDateien1.Path(), L"t:\\");
+    EXPECT_EQ(driveChanges, 2) << "to u:, then back to t:";
+    EXPECT_EQ(folderChanges, 1);
+    EXPECT_EQ(h().GemerktesLaufwerk, L"t:");
+}
+
+TEST_F(RecoveryTest, RetryAfterInsertingAMediumOpensTheDrive) {
+    OpenTestFolders();
+    platform.answers.push_back([this] {
+        InsertMedium();
+        return kRetry;
+    });
+    ASSERT_EQ(h().lstLaufwerk1.SetDrive(L"u:"), 0u);
+    EXPECT_EQ(platform.shown.size(), 1u);
+    EXPECT_EQ(h().lstLaufwerk1.Drive(), L"u:");
+    EXPECT_EQ(h().lstOrdner1.Path(), L"u:\\");
+    EXPECT_EQ(Entries(h().lstDateien1.Handle()), std::vector<std::wstring>{L"auf-cd.txt"});
+}
+
+TEST_F(RecoveryTest, DestinationCancelTakesTheDriveTheSourceListSaved) {
+    OpenTestFolders();
+    h().lstLaufwerk2.SetDrive(L"c:");
+    FocusFromElsewhere(h().lstLaufwerk1);
+    ASSERT_EQ(h().GemerktesLaufwerk, L"t:");
+
+    platform.Answer(kCancel);
+    h().lstLaufwerk2.SetDrive(L"u:");
+    EXPECT_EQ(platform.shown.size(), 1u);
+    EXPECT_EQ(h().lstLaufwerk2.Drive(), L"t:");
+    EXPECT_EQ(h().lstOrdner2.Path(), L"t:\\");
+    EXPECT_EQ(h().lstDateien2.Path(), L"t:\\");
+}
+
+TEST_F(RecoveryTest, CancelWithNothingSavedKeepsTheFolderListsDrive) {
+    OpenTestFolders();
+    h().GemerktesLaufwerk.clear();
+    platform.Answer(kCancel);
+    h().lstLaufwerk1.SetDrive(L"u:");
+    EXPECT_EQ(platform.shown.size(), 1u);
+    EXPECT_EQ(h().lstLaufwerk1.Drive(), L"t:");
+    EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\");
+    EXPECT_TRUE(IsWindow(h().Handle()));
+}
+
+TEST_F(RecoveryTest, CancelToASavedDriveThatCannotBeReadEither) {
+    OpenTestFolders();
+    h().GemerktesLaufwerk = L"u:";
+    platform.Answer(kCancel);
+    h().lstLaufwerk1.SetDrive(L"u:");
+    // Going back to u: is no change, so there is one box and the window lives.
+    EXPECT_EQ(platform.shown.size(), 1u);
+    EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\Briefe");
+    EXPECT_TRUE(IsWindow(h().Handle()));
+}
+
+TEST_F(RecoveryTest, FocusComingBackFromAnotherWindowDoesNotSaveTheDrive) {
+    OpenTestFolders();
+    FocusFromElsewhere(h().lstLaufwerk1);
+    int gotFocus = 0;
+    auto handler = h().lstLaufwerk1.onGotFocus;
+    h().lstLaufwerk1.onGotFocus = [&] {
+        ++gotFocus;
+        handler();
+    };
+    HWND other = CreateWindowExW(0, L"EDIT", L"", WS_POPUP | WS_VISIBLE, 0, 0, 50, 20, nullptr, nullptr, nullptr,
+                                 nullptr);
+    ASSERT_NE(other, nullptr);
+    SetFocus(other);
+    Pump();
+    h().lstLaufwerk1.SetFocus();
+    Pump();
+    DestroyWindow(other);
+    EXPECT_EQ(gotFocus, 0);
+
+    FocusFromElsewhere(h().lstLaufwerk1);
+    EXPECT_EQ(gotFocus, 1);
+}
+
+TEST_F(RecoveryTest, AFolderThatVanishedOffersRetryAndCancel) {
+    OpenTestFolders();
+    HWND list = h().lstOrdner1.Handle();
+    RemoveDirectoryW(L"t:\\Briefe\\Unterordner");
+
+    platform.Answer(kCancel);
+    DoubleClickItem(list, 2);  // Unterordner
+    ASSERT_EQ(platform.shown.size(), 1u);
+    EXPECT_EQ(platform.shown[0].title, "Achtung!");
+    EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\Briefe");
+    EXPECT_TRUE(IsWindow(h().Handle()));
+
+    platform.answers.push_back([] {
+        CreateDirectoryW(L"t:\\Briefe\\Unterordner", nullptr);
+        return kRetry;
+    });
+    DoubleClickItem(list, 2);
+    EXPECT_EQ(platform.shown.size(), 2u);
+    EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\Briefe\\Unterordner");
+}
+
+TEST_F(RecoveryTest, AFileListThatCannotBeReadIsLeftEmpty) {
+    OpenTestFolders();
+    h().lstDateien1.SetListIndex(0);
+    h().txtDatei2.SetText(L"ziel.txt");
+    RemoveTree(L"t:\\Briefe");
+    RemoveDirectoryW(L"t:\\Briefe");
+    platform.Answer(kRetry);
+    platform.Answer(kCancel);
+    // A click in the folder list reads the vanished folder again.
+    PostKey(h().lstOrdner1.Handle(), VK_DOWN);
+    EXPECT_EQ(platform.shown.size(), 2u);
+    EXPECT_EQ(h().lstDateien1.ListCount(), 0);
+    EXPECT_EQ(h().lstDateien1.FileName(), L"");
+    EXPECT_TRUE(IsWindow(h().Handle()));
+}
+
+}  // namespace
+}  // namespace falvori::test
