@@ -6,20 +6,25 @@
 
 #include "Core.h"
 #include "Fault.h"
+#include "Haupt.h"
 #include "Win32Platform.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // A drive without a medium answers with an error for our own box instead
     // of the system's "insert a disk" dialog.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
 
     falvori::Win32Platform platform;
     try {
-        falvori::Core core(platform);
-        core.TabelleLaden();
-        core.BefehlszeileAuswerten();
-
-        return 0;  // WINDOW: the main window starts here.
+        // The window owns the core. Its load step reads the tables and the
+        // command line and returns only when the window is to be shown, so a
+        // batch run never creates the window at all.
+        falvori::ui::Haupt haupt(platform);
+        haupt.Laden();
+        if (!haupt.Create(instance)) return falvori::kExitFatal;
+        platform.setOwnerWindow(haupt.Handle());
+        haupt.Show(showCommand);
+        return haupt.Run();
     } catch (const std::bad_alloc&) {
         falvori::ReportFault(platform, {7, "Nicht genügend Speicher"});
     }
