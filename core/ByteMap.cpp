@@ -25,10 +25,9 @@ std::size_t MapScalar(const std::uint8_t* to, const std::uint8_t* keep, const st
 
 #ifdef FALVORI_X86_KERNELS
 
-// Every kept byte maps to a value above 0, so a mapped block without a 0 has
-// nothing to drop and is stored whole; a block with one goes byte by byte.
-
-// 16 lookups of 16 entries, one per high nibble.
+// 16 lookups of 16 entries, one per high nibble. Every kept byte maps to a
+// value above 0, so a mapped block without a 0 has nothing to drop and is
+// stored whole; a block with one goes byte by byte.
 __attribute__((target("avx2"))) std::size_t MapAvx2(const std::uint8_t* to,
                                                      const std::uint8_t* keep,
                                                      const std::uint8_t* in, std::size_t size,
