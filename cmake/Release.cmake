@@ -18,7 +18,8 @@ install(FILES "${CMAKE_BINARY_DIR}/ZeichenCodes Mac-Win.txt" "${FALVORI_GUIDE}" 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME Falvori)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_FILE_NAME "Falvori-${PROJECT_VERSION}-win32")
+set(FALVORI_RELEASE_NAME "Falvori-${PROJECT_VERSION}-win32")
+set(CPACK_PACKAGE_FILE_NAME "${FALVORI_RELEASE_NAME}")
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 set(CPACK_PACKAGE_DIRECTORY "${CMAKE_BINARY_DIR}")
 include(CPack)
@@ -26,7 +27,7 @@ include(CPack)
 if(FALVORI_TESTS)
   add_test(NAME release.unpack_and_convert
     COMMAND bash "${CMAKE_SOURCE_DIR}/tests/release/test_release.sh" "${CMAKE_BINARY_DIR}"
-            "${CPACK_PACKAGE_FILE_NAME}.zip")
+            "${FALVORI_RELEASE_NAME}.zip")
   set_tests_properties(release.unpack_and_convert PROPERTIES
     FIXTURES_REQUIRED wine_env RUN_SERIAL TRUE TIMEOUT 300)
 endif()
