@@ -130,6 +130,7 @@ LRESULT Haupt::OnCreate() {
     font_.Reset(CreateMessageFont(dpi_));
     if (!CreateControls()) return -1;
     ConnectPickers();
+    ConnectCommands();
     ApplyLayout();
     return 0;
 }

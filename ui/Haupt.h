@@ -12,6 +12,7 @@
 #include <string>
 
 #include "Core.h"
+#include "InstrVonRechts.h"
 #include "controls/CommandButton.h"
 #include "controls/DefaultButton.h"
 #include "controls/DriveList.h"
@@ -70,6 +71,17 @@ public:
     // A double-click on the window's surface, outside the controls.
     std::function<void()> onSurfaceDblClick;
 
+    // The done indication: txtDatei2 turns green until timFertig ticks.
+    void Fertig();
+    // The 1-based position of the last occurrence of gesuchteZeichen in
+    // durchsuchterString, 0 when there is none.
+    short InstrVonRechts(const std::wstring& durchsuchterString, const std::wstring& gesuchteZeichen) const {
+        return falvori::InstrVonRechts(durchsuchterString, gesuchteZeichen);
+    }
+    // The file last dropped onto lstDateien1, and where its last "\" is.
+    std::wstring AbgelegteDatei;
+    short PosBackslash = 0;
+
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -107,6 +119,18 @@ private:
     void ListFiles(FileList& dateien, const std::wstring& path);
     // The failure box: the system's description, Retry and Cancel.
     bool AskRetry(DWORD error);
+
+    // Converting, make-equal, the file drop, Esc and the about box.
+    void ConnectCommands();
+    void LosClicked();
+    void FertigTick();
+    void Gleichmachen();
+    void SourceFilesDropped(const std::vector<std::wstring>& paths);
+    bool KeyDown(unsigned key);
+    void SurfaceDblClicked();
+    // Runs a step that returns a Win32 error until it succeeds or the user
+    // cancels the failure box. True when it succeeded.
+    bool RetryStep(const std::function<DWORD()>& step);
 
     HWND hwnd_ = nullptr;
     UINT dpi_ = 96;

@@ -78,6 +78,12 @@ std::wstring FileList::EntryText(int index) const {
 
 int FileList::ListIndex() const { return static_cast<int>(SendMessageW(Handle(), LB_GETCURSEL, 0, 0)); }
 
+int FileList::FindName(const std::wstring& name) const {
+    for (int i = 0, count = ListCount(); i < count; ++i)
+        if (EntryText(i) == name) return i;
+    return -1;
+}
+
 int FileList::ListCount() const { return static_cast<int>(SendMessageW(Handle(), LB_GETCOUNT, 0, 0)); }
 
 bool FileList::SetListIndex(int index) {

@@ -26,6 +26,8 @@ public:
     std::wstring FileName() const;
     int ListIndex() const;
     int ListCount() const;
+    // The entry named exactly name (case counts), or -1.
+    int FindName(const std::wstring& name) const;
     // Selects an entry (-1: none) and raises onClick when an entry gets
     // selected or the selection is cleared. False for an index out of range.
     bool SetListIndex(int index);
