@@ -22,6 +22,7 @@ public:
 
     bool started() const { return process_ != nullptr; }
     DWORD startError() const { return startError_; }
+    DWORD pid() const { return pid_; }
 
     // The next box the program shows; none when it ends first or timeoutMs pass.
     std::optional<BoxInfo> waitForBox(DWORD timeoutMs = 15000);

@@ -1,0 +1,147 @@
+// Esc in the program itself, started without a command line: it ends at
+// once from the lists, the buttons and the name box, not from the option
+// buttons.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "Layout.h"
+#include "ProgramRun.h"
+#include "TestFiles.h"
+
+namespace falvori::window_test {
+namespace {
+
+using namespace falvori::ui;
+
+std::wstring Exe() { return test::FromLinuxPath(FALVORI_EXE_LINUX); }
+
+// The program lists c:\ on start; this file there gives it a source file.
+const std::wstring kSourceFile = L"c:\\falvori-esc-quelle.txt";
+
+struct Found {
+    DWORD pid;
+    HWND window;
+};
+
+BOOL CALLBACK FindMain(HWND window, LPARAM data) {
+    auto* found = reinterpret_cast<Found*>(data);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    wchar_t name[64] = L"";
+    GetClassNameW(window, name, 64);
+    if (pid != found->pid || std::wstring(name) != L"FalvoriHaupt" || !IsWindowVisible(window)) return TRUE;
+    found->window = window;
+    return FALSE;
+}
+
+std::wstring TextOf(HWND control) {
+    wchar_t text[256] = L"";
+    DWORD_PTR ignored;
+    SendMessageTimeoutW(control, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &ignored);
+    return text;
+}
+
+template <typename Done>
+bool WaitFor(Done done, DWORD timeoutMs = 10000) {
+    for (DWORD start = GetTickCount(); !done(); Sleep(20))
+        if (GetTickCount() - start > timeoutMs) return false;
+    return true;
+}
+
+std::string ControlName(const ::testing::TestParamInfo<int>& info) {
+    switch (info.param) {
+    case kIdBtnGleichmachen: return "btnGleichmachen";
+    case kIdBtnLos: return "btnLos";
+    case kIdLstLaufwerk1: return "lstLaufwerk1";
+    case kIdLstOrdner1: return "lstOrdner1";
+    case kIdLstDateien1: return "lstDateien1";
+    case kIdLstLaufwerk2: return "lstLaufwerk2";
+    case kIdLstOrdner2: return "lstOrdner2";
+    case kIdLstDateien2: return "lstDateien2";
+    case kIdTxtDatei2: return "txtDatei2";
+    case kIdOptMacWin: return "optMacWin";
+    case kIdOptWinMac: return "optWinMac";
+    }
+    return "control" + std::to_string(info.param);
+}
+
+class EscTest : public ::testing::TestWithParam<int> {
+protected:
+    void SetUp() override { ASSERT_TRUE(test::WriteBytes(kSourceFile, "q")); }
+    void TearDown() override { DeleteFileW(kSourceFile.c_str()); }
+
+    // Starts the program and, through its own input handling, selects the
+    // source file and types a name, so that "&los" is enabled as well.
+    HWND Start(test::ProgramRun& run) {
+        EXPECT_TRUE(run.started()) << "error " << run.startError();
+        Found found{run.pid(), nullptr};
+        EXPECT_TRUE(WaitFor([&] {
+            EnumWindows(FindMain, reinterpret_cast<LPARAM>(&found));
+            return found.window != nullptr;
+        })) << "no window";
+        if (!found.window) return nullptr;
+        HWND files = GetDlgItem(found.window, kIdLstDateien1);
+        HWND name = GetDlgItem(found.window, kIdTxtDatei2);
+        for (wchar_t c : std::wstring(L"falvori-esc")) PostMessageW(files, WM_CHAR, c, 1);
+        PostMessageW(name, WM_CHAR, L'x', 1);
+        HWND los = GetDlgItem(found.window, kIdBtnLos);
+        EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(los) != FALSE; })) << "\"&los\" never became enabled";
+        return found.window;
+    }
+
+    static void PostEsc(HWND control) {
+        PostMessageW(control, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        PostMessageW(control, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+    }
+};
+
+class EscEnds : public EscTest {};
+
+TEST_P(EscEnds, TheProgramAtOnce) {
+    test::ProgramRun run(Exe(), L"");
+    HWND window = Start(run);
+    ASSERT_NE(window, nullptr);
+    PostEsc(GetDlgItem(window, GetParam()));
+    auto code = run.waitForExit(10000);
+    ASSERT_TRUE(code.has_value()) << "still running after Esc";
+    EXPECT_EQ(*code, 0u);
+    EXPECT_FALSE(run.waitForBox(0)) << "no question";
+}
+
+INSTANTIATE_TEST_SUITE_P(NineControls, EscEnds,
+                         ::testing::Values(kIdBtnGleichmachen, kIdBtnLos, kIdLstLaufwerk1, kIdLstOrdner1,
+                                           kIdLstDateien1, kIdLstLaufwerk2, kIdLstOrdner2, kIdLstDateien2,
+                                           kIdTxtDatei2),
+                         ControlName);
+
+class EscInOptionButton : public EscTest {};
+
+TEST_P(EscInOptionButton, DoesNothing) {
+    test::ProgramRun run(Exe(), L"");
+    HWND window = Start(run);
+    ASSERT_NE(window, nullptr);
+    PostEsc(GetDlgItem(window, GetParam()));
+    // Posted after the Esc, so handled after it: once it shows, the Esc
+    // has been handled too.
+    HWND name = GetDlgItem(window, kIdTxtDatei2);
+    PostMessageW(name, WM_CHAR, L'y', 1);
+    ASSERT_TRUE(WaitFor([&] { return TextOf(name) == L"xy"; })) << "the program no longer takes input";
+    EXPECT_FALSE(run.waitForExit(0).has_value()) << "Esc ended the program";
+
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(run.waitForExit(10000), std::optional<DWORD>(0u));
+}
+
+INSTANTIATE_TEST_SUITE_P(OptionButtons, EscInOptionButton, ::testing::Values(kIdOptMacWin, kIdOptWinMac),
+                         ControlName);
+
+}  // namespace
+}  // namespace falvori::window_test
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,93 @@
+// InstrVonRechts as the window offers it, and the about box on a
+// double-click of the window's bare surface.
+#include "HauptFixture.h"
+#include "Layout.h"
+#include "TestFiles.h"
+#include "Version.h"
+
+namespace falvori::window_test {
+namespace {
+
+class ShortcutsTest : public HauptFixture {};
+
+struct InstrCase {
+    const wchar_t* searched;
+    const wchar_t* sought;
+    short position;
+};
+
+TEST_F(ShortcutsTest, InstrVonRechtsFindsTheLastOccurrence) {
+    const InstrCase cases[] = {
+        {L"a\\b\\c", L"\\", 4}, {L"abab", L"ab", 3}, {L"abc", L"x", 0},
+        {L"", L"\\", 0},        {L"abc", L"", 3},    {L"aXa", L"x", 0},
+        {L"c:\\texte\\brief.txt", L"\\", 9},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(h().InstrVonRechts(c.searched, c.sought), c.position)
+            << test::Utf8(c.searched) << " / " << test::Utf8(c.sought);
+}
+
+// Everything a double-click could have touched.
+struct WindowState {
+    std::wstring drive1, folder1, file1, drive2, folder2, file2, name;
+    HWND focus;
+    bool losEnabled, gleichDefault, macWin;
+    bool operator==(const WindowState&) const = default;
+};
+
+struct DoubleClickCase {
+    const char* label;
+    POINT at;  // client pixels at 96 dpi
+    bool about;
+};
+
+TEST_F(ShortcutsTest, ADoubleClickOnTheBareSurfaceShowsTheAboutBoxAndChangesNothing) {
+    OpenSource(L"w:\\Quelle", L"mac.txt");
+    OpenDestination(L"w:\\Ziel");
+    auto state = [this] {
+        return WindowState{h().lstLaufwerk1.Drive(), h().lstOrdner1.Path(), h().lstDateien1.FileName(),
+                           h().lstLaufwerk2.Drive(), h().lstOrdner2.Path(), h().lstDateien2.FileName(),
+                           h().txtDatei2.Text(),     GetFocus(),           h().btnLos.Enabled(),
+                           h().btnGleichmachen.Default(), h().optMacWin.Value()};
+    };
+    UINT dpi = h().Dpi();
+    const DoubleClickCase cases[] = {
+        {"the top margin", {4, 4}, true},
+        {"between the side's lists and the frame", {3, 300}, true},
+        {"inside the frame, beside the option buttons", {60, 170}, false},
+        {"the disabled button \"&los\"", {315, 360}, false},
+    };
+    ASSERT_FALSE(h().btnLos.Enabled());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        WindowState before = state();
+        platform.shown.clear();
+        if (c.about) platform.answers.push_back(kOk);
+        POINT screen{MulDiv(c.at.x, static_cast<int>(dpi), 96), MulDiv(c.at.y, static_cast<int>(dpi), 96)};
+        ClientToScreen(h().Handle(), &screen);
+        ASSERT_TRUE(SetCursorPos(screen.x, screen.y));
+        INPUT clicks[4]{};
+        for (int i = 0; i < 4; ++i) {
+            clicks[i].type = INPUT_MOUSE;
+            clicks[i].mi.dwFlags = i % 2 ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN;
+        }
+        ASSERT_EQ(SendInput(4, clicks, sizeof(INPUT)), 4u);
+        PumpFor(300);
+        ASSERT_EQ(platform.shown.size(), c.about ? 1u : 0u);
+        if (c.about) {
+            const ShownBox& box = platform.shown[0];
+            EXPECT_EQ(box.title, "Freeware");
+            EXPECT_EQ(box.icon, MsgIcon::Information);
+            EXPECT_EQ(box.buttons, MsgButtons::Ok);
+            for (const char* part : {"Falvori " FALVORI_VERSION_TEXT, "\xC2\xA9 " FALVORI_COPYRIGHT_YEARS,
+                                     FALVORI_RIGHTS_HOLDER})
+                EXPECT_NE(box.text.find(part), std::string::npos) << part << " in " << box.text;
+            EXPECT_EQ(box.text.find_first_of("\r\n"), std::string::npos) << "one line";
+        }
+        EXPECT_EQ(state(), before);
+        PumpFor(600);  // the next clicks are not part of this double-click
+    }
+}
+
+}  // namespace
+}  // namespace falvori::window_test
