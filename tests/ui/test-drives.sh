@@ -4,7 +4,9 @@
 #   u:  a drive without a medium: listed, but it cannot be read. It points
 #       at a plain file (ui-medium); a test that replaces the file by a
 #       folder has "inserted" a medium.
-# New drive links take effect at once; the running server is left alone.
+# Wine's services learn of drive letters only when they start, so the
+# drives are mapped before the wineserver of a test run starts (the map
+# test runs before wine_env_start, building the prefix if need be).
 # The links stay in the build's prefix; unmap is for tidying up by hand.
 #
 #   test-drives.sh map|unmap BUILD_DIR
@@ -16,6 +18,7 @@ dosdevices="$build/wineprefix/dosdevices"
 
 case "$action" in
     map)
+        "$(dirname "$0")/../wine/wine-env" prefix "$build" || exit 1
         [ -d "$dosdevices" ] || { echo "test-drives: no Wine prefix in $build" >&2; exit 1; }
         # Another test run of this build folder may be using the drives:
         # set them up without taking anything away from under it.
