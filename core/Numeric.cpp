@@ -15,59 +15,41 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 void NumberReader::feed(char c) {
     if (c == ' ' || c == '\t' || c == '\n' || phase_ == Phase::Done) return;
-    switch (phase_) {
-    case Phase::Start:
-        if (c == '+' || c == '-') {
-            negative_ = (c == '-');
-            phase_ = Phase::Sign;
-            return;
-        }
-        [[fallthrough]];
-    case Phase::Sign:
-    case Phase::Whole:
-        if (isDigit(c)) {
-            anyDigit_ = true;
-            phase_ = Phase::Whole;
-            if (c == '0' && digits_.empty()) return;  // leading zeros are not significant
-            if (digits_.size() < kKeptDigits)
-                digits_ += c;
-            else
-                ++extraWhole_;
-        } else if (c == '.') {
-            digits_ += '.';
-            phase_ = Phase::Fraction;
-        } else {
-            phase_ = Phase::Done;
-        }
+    if (phase_ == Phase::Start && (c == '+' || c == '-')) {
+        negative_ = (c == '-');
+        phase_ = Phase::Sign;
         return;
-    case Phase::Fraction:
-        if (isDigit(c)) {
-            anyDigit_ = true;
-            if (digits_.size() < 2 * kKeptDigits) digits_ += c;
-        } else {
-            phase_ = Phase::Done;
-        }
+    }
+    if (c == '.' && phase_ != Phase::Fraction) {
+        phase_ = Phase::Fraction;
         return;
-    case Phase::Done:
+    }
+    if (!isDigit(c)) {
+        phase_ = Phase::Done;
         return;
+    }
+    const bool fraction = phase_ == Phase::Fraction;
+    if (!fraction) phase_ = Phase::Whole;
+    if (c == '0' && digits_.empty()) {
+        // Leading zeros are not significant; after the point they scale.
+        if (fraction) --exponent_;
+        return;
+    }
+    if (digits_.size() < kKeptDigits) {
+        digits_ += c;
+        if (fraction) --exponent_;
+    } else if (!fraction) {
+        ++exponent_;  // a whole-number digit beyond those kept
     }
 }
 
 double NumberReader::value() const {
-    if (!anyDigit_) return 0.0;
-    std::string text = digits_;
-    if (text.empty() || text.front() == '.') text.insert(text.begin(), '0');
-    if (text.back() == '.') text.pop_back();
-    if (extraWhole_ > 0) {
-        // Digits beyond the kept ones only scale the number.
-        if (extraWhole_ > 400) return negative_ ? -HUGE_VAL : HUGE_VAL;
-        text += 'e';
-        text += std::to_string(extraWhole_);
-    }
+    if (digits_.empty()) return 0.0;
+    const std::string text = digits_ + 'e' + std::to_string(exponent_);
     double result = 0.0;
     auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), result);
     (void)ptr;
-    if (ec == std::errc::result_out_of_range) result = HUGE_VAL;
+    if (ec == std::errc::result_out_of_range) result = exponent_ > 0 ? HUGE_VAL : 0.0;
     return negative_ ? -result : result;
 }
 

@@ -24,9 +24,8 @@ private:
     enum class Phase { Start, Sign, Whole, Fraction, Done };
     Phase phase_ = Phase::Start;
     bool negative_ = false;
-    bool anyDigit_ = false;
-    std::string digits_;        // significant digits kept, with a '.' if any
-    long long extraWhole_ = 0;  // whole-number digits beyond what digits_ keeps
+    std::string digits_;     // significant digits, at most as many as a double can use
+    long long exponent_ = 0;  // the value is digits_ times ten to this power
 };
 
 double NumericValue(std::string_view text);

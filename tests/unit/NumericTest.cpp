@@ -26,6 +26,9 @@ TEST(NumericValue, VeryLongDigitRunsStayHugeWithoutTheirText) {
     EXPECT_TRUE(std::isinf(NumericValue(std::string(100000, '1'))));
     EXPECT_DOUBLE_EQ(NumericValue("0." + std::string(500, '0') + "1"), 0.0);
     EXPECT_DOUBLE_EQ(NumericValue(std::string(39, '0') + "42"), 42);
+    // Zeros after the point only scale: the value stays tiny, not zero.
+    EXPECT_DOUBLE_EQ(NumericValue("0." + std::string(100, '0') + "1"), 1e-101);
+    EXPECT_DOUBLE_EQ(NumericValue("12345678901234567890123456789012345678901234567890"), 1.2345678901234568e49);
 }
 
 TEST(Rounding, HalvesGoToTheEvenNeighbourAndRangesAreChecked) {
