@@ -134,7 +134,8 @@ std::unique_ptr<File> PosixPlatform::createForWriting(const std::string& path, F
             opened.st_dev != named.st_dev || opened.st_ino != named.st_ino)
             continue;
         const int lock = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
-        if (lock < 0 || ::ftruncate(fd, 0) != 0) {
+        // Truncating an empty file would make ext4 flush it to disk on close.
+        if (lock < 0 || (opened.st_size > 0 && ::ftruncate(fd, 0) != 0)) {
             failure = ErrnoFailure(errno);
             if (lock >= 0) ::close(lock);
             return nullptr;
