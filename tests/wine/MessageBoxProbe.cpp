@@ -55,35 +55,10 @@ bool WaitGone(HWND window, DWORD timeoutMs) {
     return true;
 }
 
-// The control's pixels as 32-bit colours, read from the screen.
-std::vector<DWORD> Capture(HDC source, int x, int y, int width, int height) {
-    HDC memory = CreateCompatibleDC(source);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    std::vector<DWORD> pixels;
-    if (bitmap) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY);
-        GdiFlush();
-        const auto* p = static_cast<const DWORD*>(bits);
-        pixels.assign(p, p + width * height);
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-    }
-    DeleteDC(memory);
-    return pixels;
-}
-
-// The icon drawn as the control draws it, on the given background.
-std::vector<DWORD> Render(HICON icon, int width, int height, DWORD background) {
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
+// Pixels as 32-bit colours, of whatever draw puts into a memory DC.
+template <typename Draw>
+std::vector<DWORD> DrawPixels(HDC like, int width, int height, Draw&& draw) {
+    HDC memory = CreateCompatibleDC(like);
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
@@ -96,14 +71,30 @@ std::vector<DWORD> Render(HICON icon, int width, int height, DWORD background) {
     if (bitmap) {
         HGDIOBJ old = SelectObject(memory, bitmap);
         auto* p = static_cast<DWORD*>(bits);
-        std::fill(p, p + width * height, background);
-        DrawIconEx(memory, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
+        draw(memory, p);
         GdiFlush();
         pixels.assign(p, p + width * height);
         SelectObject(memory, old);
         DeleteObject(bitmap);
     }
     DeleteDC(memory);
+    return pixels;
+}
+
+// The control's pixels, read from the screen.
+std::vector<DWORD> Capture(HDC source, int x, int y, int width, int height) {
+    return DrawPixels(source, width, height, [&](HDC memory, DWORD*) {
+        BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY);
+    });
+}
+
+// The icon drawn as the control draws it, on the given background.
+std::vector<DWORD> Render(HICON icon, int width, int height, DWORD background) {
+    HDC screen = GetDC(nullptr);
+    std::vector<DWORD> pixels = DrawPixels(screen, width, height, [&](HDC memory, DWORD* p) {
+        std::fill(p, p + width * height, background);
+        DrawIconEx(memory, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
+    });
     ReleaseDC(nullptr, screen);
     return pixels;
 }
