@@ -38,15 +38,17 @@ std::optional<bool> Core::DateiUmwandeln(const std::string& quelle, const std::s
     // Files still open when a step is cancelled close on the way out.
     std::unique_ptr<File> source;
     std::unique_ptr<File> temp;
-    auto guarded = [this](auto&& step) { return Guarded(platform_, step); };
+    auto guarded = [this](const char* action, const std::string& path, auto&& step) {
+        return Guarded(platform_, Doing{action, path}, step);
+    };
 
-    if (!guarded([&] {
+    if (!guarded("Quelldatei kann nicht geöffnet werden", quelle, [&] {
             Failure f;
             source = platform_.openForReading(quelle, f);
             return f;
         }))
         return result;
-    if (!guarded([&] {
+    if (!guarded("Zwischendatei kann nicht angelegt werden", TempDatei, [&] {
             Failure f;
             temp = platform_.createForWriting(TempDatei, f);
             return f;
@@ -58,7 +60,7 @@ std::optional<bool> Core::DateiUmwandeln(const std::string& quelle, const std::s
     std::vector<std::uint8_t> out(kBlockSize);
     for (;;) {
         IoResult got;
-        if (!guarded([&] {
+        if (!guarded("Quelldatei kann nicht gelesen werden", quelle, [&] {
                 got = source->read(in.data(), in.size());
                 return got.failure;
             }))
@@ -71,7 +73,7 @@ std::optional<bool> Core::DateiUmwandeln(const std::string& quelle, const std::s
             const std::size_t n = map.map(in.data() + pos, got.count - pos, out.data(), &consumed);
             std::size_t written = 0;
             // A retried write goes on after the bytes that did reach the file.
-            if (!guarded([&] {
+            if (!guarded("Zwischendatei kann nicht geschrieben werden", TempDatei, [&] {
                     while (written < n) {
                         IoResult w = temp->write(out.data() + written, n - written);
                         written += w.count;
@@ -83,16 +85,20 @@ std::optional<bool> Core::DateiUmwandeln(const std::string& quelle, const std::s
             pos += consumed;
             if (pos < got.count) {
                 // An entry that is no byte value cannot be mapped, however often retried.
-                if (!guarded([] { return Failure{kOverflow.number, kOverflow.text}; })) return result;
+                if (!guarded("Zeichen kann nicht umgesetzt werden", quelle, [] { return Failure{kOverflow.number, kOverflow.text}; })) return result;
             }
         }
     }
 
-    if (!guarded([&] { return CloseAll(source, temp); })) return result;
+    if (!guarded("Dateien können nicht geschlossen werden", TempDatei,
+                 [&] { return CloseAll(source, temp); }))
+        return result;
     result = false;
 
     bool present = false;
-    if (!guarded([&] { return platform_.fileExists(ziel, present); })) return result;
+    if (!guarded("Zieldatei kann nicht geprüft werden", ziel,
+                 [&] { return platform_.fileExists(ziel, present); }))
+        return result;
     const bool replace =
         !present || Stapelbetrieb ||
         platform_.messageBox("Soll die Zieldatei überschrieben werden?", "Achtung",
@@ -100,11 +106,14 @@ std::optional<bool> Core::DateiUmwandeln(const std::string& quelle, const std::s
     if (replace) {
         // Copied over the old file, never deleted first: a failing copy
         // leaves the old destination as it was.
-        if (!guarded([&] { return platform_.copyFile(TempDatei, ziel); })) return result;
+        if (!guarded("Zieldatei kann nicht geschrieben werden", ziel,
+                     [&] { return platform_.copyFile(TempDatei, ziel); }))
+            return result;
         result = true;
     }
 
-    guarded([&] { return platform_.deleteFile(TempDatei); });
+    guarded("Zwischendatei kann nicht gelöscht werden", TempDatei,
+            [&] { return platform_.deleteFile(TempDatei); });
     return result;
 }
 

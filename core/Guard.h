@@ -8,13 +8,11 @@
 namespace falvori {
 
 template <typename Step>
-bool Guarded(Platform& platform, Step&& step) {
+bool Guarded(Platform& platform, const Doing& doing, Step&& step) {
     for (;;) {
         Failure failure = step();
         if (!failure) return true;
-        if (platform.messageBox(failure.text, "Achtung!", MsgIcon::Exclamation,
-                                MsgButtons::RetryCancel) != kRetry)
-            return false;
+        if (platform.failureBox(failure, doing) != kRetry) return false;
     }
 }
 

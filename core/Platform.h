@@ -35,6 +35,13 @@ enum class MsgButtons { Ok, YesNo, RetryCancel };
 // Button codes as the platform's message box returns them.
 enum Answer : int { kOk = 1, kCancel = 2, kRetry = 4, kYes = 6, kNo = 7 };
 
+// What a failed step was doing, for a program that names it (a terminal
+// program's message line). The window shows the system's text alone.
+struct Doing {
+    const char* action = "";  // German, for the user: "Quelldatei kann nicht geöffnet werden"
+    std::string path;         // the file concerned
+};
+
 class File {
 public:
     virtual ~File() = default;
@@ -71,6 +78,12 @@ public:
     // in text are separated by single CRs.
     virtual int messageBox(const std::string& text, const std::string& title, MsgIcon icon,
                            MsgButtons buttons) = 0;
+    // The failure box of a file step: the system's description, "Achtung!",
+    // Retry and Cancel. Returns kRetry to run the step again.
+    virtual int failureBox(const Failure& failure, const Doing& doing) {
+        (void)doing;
+        return messageBox(failure.text, "Achtung!", MsgIcon::Exclamation, MsgButtons::RetryCancel);
+    }
 
     // --- files ---
     virtual std::unique_ptr<File> openForReading(const std::string& path, Failure& failure) = 0;
