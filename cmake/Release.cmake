@@ -18,7 +18,12 @@ install(FILES "${CMAKE_BINARY_DIR}/ZeichenCodes Mac-Win.txt" "${FALVORI_GUIDE}" 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME Falvori)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(FALVORI_RELEASE_NAME "Falvori-${PROJECT_VERSION}-win32")
+# The release is the 32-bit build; a 64-bit build (for testing) says so.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(FALVORI_RELEASE_NAME "Falvori-${PROJECT_VERSION}-win64")
+else()
+  set(FALVORI_RELEASE_NAME "Falvori-${PROJECT_VERSION}-win32")
+endif()
 set(CPACK_PACKAGE_FILE_NAME "${FALVORI_RELEASE_NAME}")
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 set(CPACK_PACKAGE_DIRECTORY "${CMAKE_BINARY_DIR}")
@@ -29,5 +34,6 @@ if(FALVORI_TESTS)
     COMMAND bash "${CMAKE_SOURCE_DIR}/tests/release/test_release.sh" "${CMAKE_BINARY_DIR}"
             "${FALVORI_RELEASE_NAME}.zip")
   set_tests_properties(release.unpack_and_convert PROPERTIES
-    FIXTURES_REQUIRED wine_env RUN_SERIAL TRUE TIMEOUT 300)
+    FIXTURES_REQUIRED wine_env RUN_SERIAL TRUE TIMEOUT 300
+    ENVIRONMENT "OBJDUMP=${CMAKE_OBJDUMP}")
 endif()

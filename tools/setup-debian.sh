@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake make g++ clang libclang-rt-14-dev googletest python3 time
-  g++-mingw-w64-i686 wine wine32:i386 wine64
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64
   xvfb xdotool x11-utils imagemagick libx11-dev
   icu-devtools zip unzip libcap2-bin
 )

@@ -20,7 +20,9 @@ files="$build/permission-files"
 command -v capsh >/dev/null || { echo "SKIP: no capsh (package libcap2-bin)" >&2; exit 77; }
 DISPLAY="$(cat "$build/wine-env/display" 2>/dev/null)" || { echo "no test display: wine-env start first" >&2; exit 1; }
 export DISPLAY
-export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+. "$here/wine-arch"
+wine_arch_setup "$build"
 
 # A server of this prefix left from an interrupted run still has every right.
 if [ -d "$prefix" ]; then

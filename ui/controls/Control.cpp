@@ -9,17 +9,20 @@ namespace {
 constexpr UINT_PTR kSubclassId = 0x46414C56;  // 'FALV'
 // The top-level window remembers its active control under this name.
 constexpr const wchar_t* kActiveControlProp = L"Falvori.ActiveControl";
+// Each control's window knows its wrapper under this name (not through
+// GetWindowSubclass, which 64-bit mingw's comctl32 import library lacks).
+constexpr const wchar_t* kControlProp = L"Falvori.Control";
 
 }  // namespace
 
 Control::~Control() {
-    if (hwnd_) RemoveWindowSubclass(hwnd_, SubclassProc, kSubclassId);
+    if (!hwnd_) return;
+    RemoveWindowSubclass(hwnd_, SubclassProc, kSubclassId);
+    RemovePropW(hwnd_, kControlProp);
 }
 
 Control* Control::FromHandle(HWND hwnd) {
-    DWORD_PTR data = 0;
-    if (!hwnd || !GetWindowSubclass(hwnd, SubclassProc, kSubclassId, &data)) return nullptr;
-    return reinterpret_cast<Control*>(data);
+    return hwnd ? static_cast<Control*>(GetPropW(hwnd, kControlProp)) : nullptr;
 }
 
 bool Control::RaiseKeyDown(const MSG& msg) {
@@ -35,7 +38,8 @@ bool Control::CreateChild(HWND parent, const wchar_t* windowClass, const wchar_t
                                 parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                 GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) return false;
-    if (!SetWindowSubclass(hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
+    if (!SetPropW(hwnd, kControlProp, this) ||
+        !SetWindowSubclass(hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
         DestroyWindow(hwnd);
         return false;
     }
@@ -69,6 +73,7 @@ LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
     }
     case WM_NCDESTROY:
         RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
+        RemovePropW(hwnd, kControlProp);
         RemovePropW(GetAncestor(hwnd, GA_ROOT), kActiveControlProp);
         self->hwnd_ = nullptr;
         return DefSubclassProc(hwnd, msg, wParam, lParam);
