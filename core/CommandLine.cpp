@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include <optional>
+
 #include "Core.h"
 
 namespace falvori {
@@ -28,30 +30,52 @@ std::pair<std::string, std::string> ArgumentAbtrennen(std::string_view text) {
     return {std::string(text), {}};
 }
 
-void Core::BefehlszeileAuswerten() {
-    Befehlszeile = Trim(platform_.commandLine());
-    if (Befehlszeile.empty()) return;
-    Stapelbetrieb = true;
+namespace {
 
-    std::string direction = Befehlszeile.substr(0, 2);
-    for (char& c : direction)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (direction == "m ") {
-        RichtungMacWin = true;
-    } else if (direction == "w ") {
-        RichtungMacWin = false;
+// The direction word or letter, in either case; nothing when it is neither.
+std::optional<bool> MacWin(std::string_view direction) {
+    if (direction == "m" || direction == "M") return true;
+    if (direction == "w" || direction == "W") return false;
+    return std::nullopt;
+}
+
+}  // namespace
+
+void Core::BefehlszeileAuswerten() {
+    std::optional<bool> macWin;
+    if (auto words = platform_.CommandWords()) {
+        // Words as the system split them: a quote or a blank in a word is
+        // part of the path, and an empty word is an empty path.
+        if (words->empty()) return;
+        Stapelbetrieb = true;
+        if (words->size() >= 2) macWin = MacWin((*words)[0]);
+        if (macWin) {
+            QuellDatei = (*words)[1];
+            ZielDatei = words->size() >= 3 ? (*words)[2] : std::string();
+        }
     } else {
+        Befehlszeile = Trim(platform_.commandLine());
+        if (Befehlszeile.empty()) return;
+        Stapelbetrieb = true;
+        if (Befehlszeile.size() >= 2 && Befehlszeile[1] == ' ')
+            macWin = MacWin(std::string_view(Befehlszeile).substr(0, 1));
+        if (macWin) {
+            Befehlszeile = Befehlszeile.substr(2);
+            auto [quelle, rest] = ArgumentAbtrennen(Befehlszeile);
+            QuellDatei = std::move(quelle);
+            Befehlszeile = Trim(rest);
+            ZielDatei = ArgumentAbtrennen(Befehlszeile).first;
+        }
+    }
+    if (!macWin) {
         platform_.showUsage();
         platform_.endProgram(kExitUsage);
     }
-
-    Befehlszeile = Befehlszeile.substr(2);
-    auto [quelle, rest] = ArgumentAbtrennen(Befehlszeile);
-    QuellDatei = std::move(quelle);
-    Befehlszeile = Trim(rest);
-    ZielDatei = ArgumentAbtrennen(Befehlszeile).first;
+    RichtungMacWin = *macWin;
     if (ZielDatei.empty()) ZielDatei = QuellDatei;
 
+    if (platform_.HasStandardStreams() && ZielDatei == "-")
+        platform_.endProgram(ConvertToStandardOutput(QuellDatei));
     const std::optional<bool> written = DateiUmwandeln(QuellDatei, ZielDatei);
     platform_.endProgram(written == true ? kExitWritten : kExitNotWritten);
 }

@@ -1,17 +1,13 @@
 // Converts one file through the intermediate file into the destination.
 #include <memory>
-#include <vector>
 
-#include "ByteMap.h"
+#include "ByteLoop.h"
 #include "Core.h"
-#include "Fault.h"
 #include "Guard.h"
 
 namespace falvori {
 
 namespace {
-
-constexpr std::size_t kBlockSize = 256 * 1024;
 
 // Closes what is still open; a file whose close failed counts as closed.
 Failure CloseAll(std::unique_ptr<File>& a, std::unique_ptr<File>& b) {
@@ -56,39 +52,19 @@ std::optional<bool> Core::DateiUmwandeln(const std::string& quelle, const std::s
         return result;
 
     const ByteMap map(RichtungMacWin ? MacZuWin : WinZuMac);
-    std::vector<std::uint8_t> in(kBlockSize);
-    std::vector<std::uint8_t> out(kBlockSize);
-    for (;;) {
-        IoResult got;
-        if (!guarded("Quelldatei kann nicht gelesen werden", quelle, [&] {
-                got = source->read(in.data(), in.size());
-                return got.failure;
-            }))
-            return result;
-        if (got.count == 0) break;
-
-        std::size_t pos = 0;
-        while (pos < got.count) {
-            std::size_t consumed = 0;
-            const std::size_t n = map.map(in.data() + pos, got.count - pos, out.data(), &consumed);
-            std::size_t written = 0;
-            // A retried write goes on after the bytes that did reach the file.
-            if (!guarded("Zwischendatei kann nicht geschrieben werden", TempDatei, [&] {
-                    while (written < n) {
-                        IoResult w = temp->write(out.data() + written, n - written);
-                        written += w.count;
-                        if (w.failure) return w.failure;
-                    }
-                    return Failure{};
-                }))
-                return result;
-            pos += consumed;
-            if (pos < got.count) {
-                // An entry that is no byte value cannot be mapped, however often retried.
-                if (!guarded("Zeichen kann nicht umgesetzt werden", quelle, [] { return Failure{kOverflow.number, kOverflow.text}; })) return result;
+    const bool mapped = MapFile(platform_, map, *source, quelle, [&](const std::uint8_t* data, std::size_t n) {
+        std::size_t written = 0;
+        // A retried write goes on after the bytes that did reach the file.
+        return guarded("Zwischendatei kann nicht geschrieben werden", TempDatei, [&] {
+            while (written < n) {
+                IoResult w = temp->write(data + written, n - written);
+                written += w.count;
+                if (w.failure) return w.failure;
             }
-        }
-    }
+            return Failure{};
+        });
+    });
+    if (!mapped) return result;
 
     if (!guarded("Dateien können nicht geschlossen werden", TempDatei,
                  [&] { return CloseAll(source, temp); }))

@@ -19,7 +19,7 @@ enum ExitStatus : int {
     kExitWritten = 0,       // the destination was written
     kExitNotWritten = 1,    // empty path, answer No, or Cancel
     kExitUsage = 2,         // unrecognised direction letter (or no command line)
-    kExitFatal = 3,         // table file missing or broken, or a run-time fault
+    kExitFatal = 3,         // table file missing or broken, standard output failed, or a run-time fault
 };
 
 inline constexpr const char* kTableFileName = "ZeichenCodes Mac-Win.txt";
@@ -43,6 +43,11 @@ public:
     // converted but the destination was not written (answer No); true: the
     // destination holds the converted bytes.
     std::optional<bool> DateiUmwandeln(const std::string& quelle, const std::string& ziel);
+
+    // Converts one file (or standard input) straight into standard output,
+    // without the intermediate file. Returns the exit status: written, not
+    // written (a cancelled step), or fatal when standard output failed.
+    ExitStatus ConvertToStandardOutput(const std::string& quelle);
 
     Tabelle MacZuWin{};
     Tabelle WinZuMac{};

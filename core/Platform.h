@@ -8,7 +8,9 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace falvori {
 
@@ -60,6 +62,12 @@ public:
     // --- process ---
     // The command line after the program's name, as the user typed it.
     virtual std::string commandLine() = 0;
+    // The words after the program's name, on a system that hands them over
+    // already split; nothing where the program scans commandLine() itself.
+    virtual std::optional<std::vector<std::string>> CommandWords() { return std::nullopt; }
+    // Where the table file lies when it is not beside the program; empty
+    // where the program looks beside itself only.
+    virtual std::string SharedDataFolder() { return {}; }
     // The folder that holds the program, as the system reports it (with a
     // trailing separator only for a root folder).
     virtual std::string programFolder() = 0;
@@ -84,8 +92,14 @@ public:
         (void)doing;
         return messageBox(failure.text, "Achtung!", MsgIcon::Exclamation, MsgButtons::RetryCancel);
     }
+    // A failure that nothing can retry (standard output is gone or full).
+    virtual void ShowFailure(const Failure& failure, const Doing& doing) {
+        (void)doing;
+        messageBox(failure.text, "Achtung!", MsgIcon::Exclamation, MsgButtons::Ok);
+    }
 
     // --- files ---
+    // Where HasStandardStreams(), "-" is standard input.
     virtual std::unique_ptr<File> openForReading(const std::string& path, Failure& failure) = 0;
     // Creates the file or empties an existing one. The intermediate file is
     // opened this way; no other program may open it until it is closed.
@@ -100,6 +114,16 @@ public:
     virtual Failure copyFile(const std::string& from, const std::string& to) = 0;
     // The system's own description for reading past the end of a file.
     virtual Failure endOfFileFailure() = 0;
+
+    // --- standard streams ---
+    // Whether "-" names standard input as a source and standard output as a
+    // destination. Where it does not, "-" is a file name like any other.
+    virtual bool HasStandardStreams() { return false; }
+    // Standard output, written as the converted bytes are made.
+    virtual std::unique_ptr<File> OpenStandardOutput(Failure& failure) {
+        failure = {-1, "no standard output"};
+        return nullptr;
+    }
 };
 
 }  // namespace falvori

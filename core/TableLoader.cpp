@@ -55,8 +55,15 @@ void Core::TabelleLaden() {
     // Every failure up to and including the header line is the table box
     // with the system's description.
     Failure failure;
-    const std::string path =
-        platform_.programFolder() + platform_.separator() + kTableFileName;
+    std::string path = platform_.programFolder() + platform_.separator() + kTableFileName;
+    // An installed program finds the file in its shared data folder; one
+    // beside the program wins, whatever it holds.
+    if (const std::string shared = platform_.SharedDataFolder(); !shared.empty()) {
+        bool beside = false;
+        failure = platform_.fileExists(path, beside);
+        if (!failure && !beside) path = shared + platform_.separator() + kTableFileName;
+        failure = {};
+    }
     std::unique_ptr<File> file = platform_.openForReading(path, failure);
     if (failure || !file) Tabellenfehler(platform_, file, failure.text);
 

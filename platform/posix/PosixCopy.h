@@ -1,14 +1,19 @@
-// Replacing a file with a copy of another, so that the old file stays whole
-// until the copy is complete: the copy goes into a new file beside the
-// destination, which is then renamed over it.
+// Copying one open file's bytes into another, from the start of both.
 #pragma once
 
-#include <string>
+#include <sys/types.h>
 
 #include "Platform.h"
 
 namespace falvori {
 
-Failure ReplaceWithCopy(const std::string& from, const std::string& to);
+// Copies all of in to the start of out and sets size to the number of bytes
+// copied. Short results are continued where they stopped; out keeps any
+// bytes of its own beyond size (the caller cuts it).
+Failure CopyAll(int in, int out, off_t& size);
+
+// Flushes a file and, where the file system allows it, a folder to disk.
+Failure SyncFile(int fd);
+Failure SyncFolder(int fd);
 
 }  // namespace falvori

@@ -14,26 +14,15 @@
 #include "Core.h"
 #include "PosixCopy.h"
 #include "PosixFile.h"
+#include "StandardStreams.h"
 
 namespace falvori {
 
 Failure ErrnoFailure(int err) { return {err, std::strerror(err)}; }
 
-std::string JoinArguments(const std::vector<std::string>& words) {
-    std::string line;
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        if (i > 0) line += ' ';
-        const std::string& w = words[i];
-        if (w.empty() || w.find(' ') != std::string::npos)
-            line += '"' + w + '"';
-        else
-            line += w;
-    }
-    return line;
-}
-
 PosixPlatform::PosixPlatform(int argc, char** argv)
-    : commandLine_(JoinArguments(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc))) {}
+    : words_(argv + (argc > 0 ? 1 : 0), argv + argc),
+      closedAtStart_(OpenMissingStandardDescriptors()) {}
 
 std::string PosixPlatform::programFolder() {
     std::string path(PATH_MAX, '\0');
@@ -44,6 +33,8 @@ std::string PosixPlatform::programFolder() {
     if (slash == 0) return "/";
     return path.substr(0, slash);
 }
+
+std::string PosixPlatform::SharedDataFolder() { return programFolder() + "/../share/falvori"; }
 
 std::string PosixPlatform::environmentVariable(const std::string& name) {
     const char* value = std::getenv(name.c_str());
@@ -61,7 +52,14 @@ void PosixPlatform::endProgram(int status) {
 }
 
 void PosixPlatform::showUsage() {
-    std::cerr << "Aufruf: falvori m|w QUELLDATEI [ZIELDATEI]   (m: Mac -> Win, w: Win -> Mac)\n";
+    std::cerr << kUsageLine << "\nMehr dazu: falvori --help\n";
+}
+
+std::string PrintablePath(const std::string& path) {
+    std::string shown = path;
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+    return shown;
 }
 
 namespace {
@@ -72,14 +70,32 @@ std::string WithLineBreaks(std::string text) {
     return text;
 }
 
+void PrintFailure(const Failure& failure, const Doing& doing) {
+    std::cerr << "falvori: " << PrintablePath(doing.path) << ": ";
+    if (*doing.action) std::cerr << doing.action << ": ";
+    std::cerr << WithLineBreaks(failure.text) << '\n';
+}
+
 }  // namespace
 
 int PosixPlatform::messageBox(const std::string& text, const std::string& title, MsgIcon,
                               MsgButtons buttons) {
     std::cerr << title << ": " << WithLineBreaks(text) << '\n';
     if (buttons == MsgButtons::Ok) return kOk;
-    const bool retry = buttons == MsgButtons::RetryCancel;
-    if (!::isatty(STDIN_FILENO)) return retry ? kCancel : kNo;
+    return AskOnTerminal(buttons == MsgButtons::RetryCancel);
+}
+
+int PosixPlatform::failureBox(const Failure& failure, const Doing& doing) {
+    PrintFailure(failure, doing);
+    return AskOnTerminal(true);
+}
+
+void PosixPlatform::ShowFailure(const Failure& failure, const Doing& doing) {
+    PrintFailure(failure, doing);
+}
+
+int PosixPlatform::AskOnTerminal(bool retry) {
+    if (inputIsSource_ || !::isatty(STDIN_FILENO)) return retry ? kCancel : kNo;
     std::cerr << (retry ? "[W]iederholen / [A]bbrechen? " : "[J]a / [N]ein? ") << std::flush;
     std::string answer;
     if (!std::getline(std::cin, answer) || answer.empty()) return retry ? kCancel : kNo;
@@ -88,7 +104,25 @@ int PosixPlatform::messageBox(const std::string& text, const std::string& title,
     return c == 'j' || c == 'y' ? kYes : kNo;
 }
 
+std::unique_ptr<File> PosixPlatform::OpenStandardInput(Failure& failure) {
+    if (closedAtStart_ & (1u << STDIN_FILENO)) {
+        failure = ErrnoFailure(EBADF);
+        return nullptr;
+    }
+    inputIsSource_ = true;
+    return std::make_unique<StreamFile>(STDIN_FILENO);
+}
+
+std::unique_ptr<File> PosixPlatform::OpenStandardOutput(Failure& failure) {
+    if (closedAtStart_ & (1u << STDOUT_FILENO)) {
+        failure = ErrnoFailure(EBADF);
+        return nullptr;
+    }
+    return std::make_unique<StreamFile>(STDOUT_FILENO);
+}
+
 std::unique_ptr<File> PosixPlatform::openForReading(const std::string& path, Failure& failure) {
+    if (path == "-") return OpenStandardInput(failure);
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         failure = ErrnoFailure(errno);

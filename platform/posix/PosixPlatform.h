@@ -3,6 +3,8 @@
 #pragma once
 
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,8 +16,11 @@ class PosixPlatform : public Platform {
 public:
     PosixPlatform(int argc, char** argv);
 
-    std::string commandLine() override { return commandLine_; }
+    // The words are used as they are; there is no one line to scan.
+    std::string commandLine() override { return {}; }
+    std::optional<std::vector<std::string>> CommandWords() override { return words_; }
     std::string programFolder() override;
+    std::string SharedDataFolder() override;
     std::string environmentVariable(const std::string& name) override;
     std::string fallbackTempFolder() override;
     char separator() override { return '/'; }
@@ -24,6 +29,9 @@ public:
 
     int messageBox(const std::string& text, const std::string& title, MsgIcon icon,
                    MsgButtons buttons) override;
+    // "falvori: PATH: ACTION: SYSTEM TEXT" on stderr, then the question.
+    int failureBox(const Failure& failure, const Doing& doing) override;
+    void ShowFailure(const Failure& failure, const Doing& doing) override;
 
     std::unique_ptr<File> openForReading(const std::string& path, Failure& failure) override;
     std::unique_ptr<File> createForWriting(const std::string& path, Failure& failure) override;
@@ -32,10 +40,18 @@ public:
     Failure copyFile(const std::string& from, const std::string& to) override;
     Failure endOfFileFailure() override;
 
+    bool HasStandardStreams() override { return true; }
+    std::unique_ptr<File> OpenStandardOutput(Failure& failure) override;
+
 private:
     void releaseLock(const std::string& path);
+    std::unique_ptr<File> OpenStandardInput(Failure& failure);
+    // Retry/Cancel or Yes/No on the terminal; without one, Cancel or No.
+    int AskOnTerminal(bool retry);
 
-    std::string commandLine_;
+    std::vector<std::string> words_;
+    unsigned closedAtStart_ = 0;   // standard descriptors closed when we started, as bits
+    bool inputIsSource_ = false;   // standard input is data, not answers
     // The intermediate file stays locked after it is closed, until it is
     // deleted, so that another conversion cannot write into it meanwhile.
     std::map<std::string, int> heldLocks_;
@@ -44,8 +60,11 @@ private:
 // The system's description of errno value err.
 Failure ErrnoFailure(int err);
 
-// Words joined by single blanks, a word with a blank (or none at all) in
-// double quotes: the one command-line text the core takes apart.
-std::string JoinArguments(const std::vector<std::string>& words);
+// How the program is called, for a command line it does not understand.
+inline constexpr const char* kUsageLine =
+    "Aufruf: falvori m|w QUELLDATEI [ZIELDATEI]   (m: Mac -> Win, w: Win -> Mac)";
+
+// path as one line on a terminal: control characters become '?'.
+std::string PrintablePath(const std::string& path);
 
 }  // namespace falvori

@@ -33,6 +33,16 @@ def main():
     unittest.main(argv=[sys.argv[0]] + sys.argv[3:], verbosity=2)
 
 
+# A failed file step on stderr: program, path, what it was doing, the
+# system's description. Path and action come back for the test to compare.
+FAILURE_LINE = re.compile(r"^falvori: (.*): ([^:\n]+): ([^:\n]+)$", re.MULTILINE)
+
+
+def failure_lines(stderr):
+    """[(path, action, system text)] of every failure line in stderr."""
+    return FAILURE_LINE.findall(stderr)
+
+
 class Run:
     def __init__(self, completed):
         self.code = completed.returncode

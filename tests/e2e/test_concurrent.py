@@ -28,7 +28,7 @@ class TwoProgramsAtOnce(e2e.E2ETestCase):
             fcntl.flock(owner, fcntl.LOCK_EX)
             run = self.run_program(["m", src, dst])
             self.assertEqual(run.code, 1, run)
-            self.assertTrue(run.stderr.startswith("Achtung!: "), run)
+            self.assertEqual([line[0] for line in e2e.failure_lines(run.stderr)], [temp], run)
             self.assertFalse(os.path.exists(dst))
             self.assertEqual(self.read(temp), b"owner's data")
         os.remove(temp)
@@ -55,7 +55,7 @@ class TwoProgramsAtOnce(e2e.E2ETestCase):
                     self.assertEqual(self.read(dests[i]), expected[i], f"round {round_}, run {i}")
                 else:
                     self.assertEqual(p.returncode, 1, err)
-                    self.assertIn(b"Achtung!: ", err)
+                    self.assertEqual(len(e2e.failure_lines(err.decode())), 1, err)
                     self.assertFalse(os.path.exists(dests[i]), "a failed run wrote its destination")
                     losers.append(i)
             # Retried once the others are done, every loser succeeds.

@@ -1,5 +1,5 @@
 // Arbitrary command lines through the argument scan and the batch mode, and
-// arbitrary words through the Linux program's rebuilding of its command line.
+// arbitrary words as a system that splits the command line hands them over.
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -12,7 +12,6 @@
 #include "Core.h"
 #include "FakePlatform.h"
 #include "FuzzCheck.h"
-#include "PosixPlatform.h"
 
 using namespace falvori;
 using falvori::test::FakePlatform;
@@ -157,30 +156,43 @@ void CheckBatchMode(const std::string& line) {
     }
 }
 
-// Words as the Linux program receives them, split at NUL bytes. Joined and
-// taken apart again they must give back the paths, unless a path holds a
-// quote, which the command line cannot carry.
-void CheckRebuiltCommandLine(std::string_view text) {
+// Words as the Linux program receives them, split at NUL bytes: taken as
+// they are, whatever quotes or blanks they hold.
+void CheckWords(std::string_view text) {
     std::vector<std::string> words;
-    for (std::size_t start = 0;;) {
+    for (std::size_t start = 0; start < text.size();) {
         const auto nul = text.find('\0', start);
         words.emplace_back(text.substr(start, nul - start));
         if (nul == std::string_view::npos) break;
         start = nul + 1;
     }
-    const std::string line = JoinArguments(words);
-    auto run = Evaluate(line);
-    for (const auto& w : words)
-        if (w.find(kQuote) != std::string::npos) return;
+    auto run = std::make_unique<Run>();
+    run->platform.words = words;
+    run->platform.commandLineText = "m a b";  // must not be read
+    for (const auto& [path, data] : kFiles) run->platform.files[path].data = data;
+    try {
+        run->core.BefehlszeileAuswerten();
+    } catch (const ProgramEnded& e) {
+        run->ended = true;
+        run->status = e.status;
+    }
+    if (words.empty()) {
+        FUZZ_CHECK(!run->ended && run->platform.fileOperations == 0);
+        return;
+    }
+    FUZZ_CHECK(run->ended);
     const bool recognised =
         words.size() >= 2 && (words[0] == "m" || words[0] == "M" || words[0] == "w" || words[0] == "W");
     if (!recognised) {
-        FUZZ_CHECK(!run->ended || run->status == kExitUsage);
+        FUZZ_CHECK(run->status == kExitUsage && run->platform.fileOperations == 0);
         return;
     }
+    FUZZ_CHECK(run->core.RichtungMacWin == (words[0] == "m" || words[0] == "M"));
     FUZZ_CHECK(run->core.QuellDatei == words[1]);
     const std::string& dest = words.size() >= 3 && !words[2].empty() ? words[2] : words[1];
     FUZZ_CHECK(run->core.ZielDatei == dest);
+    for (const auto& [path, data] : kFiles)
+        if (path != dest) FUZZ_CHECK(run->platform.files.at(path).data == data);
 }
 
 }  // namespace
@@ -189,6 +201,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text(reinterpret_cast<const char*>(data), size);
     CheckScan(text);
     CheckBatchMode(text);
-    CheckRebuiltCommandLine(text);
+    CheckWords(text);
     return 0;
 }

@@ -133,4 +133,8 @@ Failure FakePlatform::copyFile(const std::string& from, const std::string& to) {
     return {};
 }
 
+std::unique_ptr<File> FakePlatform::OpenStandardOutput(Failure&) {
+    return std::make_unique<FakeFile>(*this, kStandardOutput);
+}
+
 }  // namespace falvori::test

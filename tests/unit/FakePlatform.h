@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,10 @@ enum class Step { Open, Create, Read, Write, Close, Exists, Copy, Delete };
 class FakePlatform : public Platform {
 public:
     std::string commandLineText;
+    std::optional<std::vector<std::string>> words;  // set: the system splits the command line
+    bool standardStreams = false;                   // "-" is standard input and output
     std::string folder = "C:\\Prog";
+    std::string sharedFolder;  // where an installed program's table file lies
     std::map<std::string, std::string> environment{{"temp", "C:\\Temp"}};
     std::map<std::string, FakeEntry> files;
     std::vector<ShownBox> boxes;
@@ -47,7 +51,9 @@ public:
     int fileOperations = 0;
 
     std::string commandLine() override { return commandLineText; }
+    std::optional<std::vector<std::string>> CommandWords() override { return words; }
     std::string programFolder() override { return folder; }
+    std::string SharedDataFolder() override { return sharedFolder; }
     std::string environmentVariable(const std::string& name) override;
     std::string fallbackTempFolder() override { return "c:"; }
     char separator() override { return '\\'; }
@@ -63,11 +69,17 @@ public:
     Failure copyFile(const std::string& from, const std::string& to) override;
     Failure endOfFileFailure() override { return {38, "Reached the end of the file."}; }
 
+    // Standard input is the file "-"; standard output collects in kStandardOutput
+    // and fails on a failing Write step like any file.
+    bool HasStandardStreams() override { return standardStreams; }
+    std::unique_ptr<File> OpenStandardOutput(Failure& failure) override;
+
     // True once, when step is due to fail.
     bool failNow(Step step);
     std::string tableFilePath() const { return folder + "\\ZeichenCodes Mac-Win.txt"; }
 };
 
+inline const std::string kStandardOutput = "<standard output>";
 inline const Failure kInjected{5, "Zugriff verweigert."};
 inline const Failure kNotFound{2, "Das System kann die angegebene Datei nicht finden."};
 

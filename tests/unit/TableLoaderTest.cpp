@@ -185,5 +185,41 @@ TEST(TabelleLaden, ReadFailureAfterTheHeaderIsAFault) {
     EXPECT_NE(platform.boxes[0].text.find(kInjected.text), std::string::npos);
 }
 
+TEST(TabelleLaden, BesideTheProgramFirstThenTheSharedFolder) {
+    const std::string shared = "C:\\share\\falvori";
+    const std::string besidePath = "C:\\Prog\\ZeichenCodes Mac-Win.txt";
+    const std::string sharedPath = shared + "\\ZeichenCodes Mac-Win.txt";
+    const struct {
+        const char* name;
+        bool beside, inShared, besideIsFolder;
+        int wantMacZuWin65;  // 0: the table box ends the program
+    } cases[] = {
+        {"beside only", true, false, false, 'B'},
+        {"shared only", false, true, false, 'S'},
+        {"both: beside wins", true, true, false, 'B'},
+        {"a folder beside", true, true, true, 'S'},
+        {"neither", false, false, false, 0},
+    };
+    for (const auto& c : cases) {
+        Loaded l;
+        l.platform.sharedFolder = shared;
+        if (c.beside) l.platform.files[besidePath] = {std::string(kHeader) + "65\t66", false, false, c.besideIsFolder};
+        if (c.inShared) l.platform.files[sharedPath].data = std::string(kHeader) + "65\t83";
+        try {
+            l.core.TabelleLaden();
+        } catch (const ProgramEnded& e) {
+            l.endedWith = e.status;
+        }
+        if (c.wantMacZuWin65) {
+            EXPECT_FALSE(l.endedWith) << c.name;
+            EXPECT_EQ(l.core.MacZuWin[65], c.wantMacZuWin65) << c.name;
+        } else {
+            EXPECT_EQ(l.endedWith, kExitFatal) << c.name;
+            ASSERT_EQ(l.platform.boxes.size(), 1u) << c.name;
+            EXPECT_EQ(l.platform.boxes[0].title, "Fehler!") << c.name;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace falvori::test

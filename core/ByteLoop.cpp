@@ -1,0 +1,43 @@
+#include "ByteLoop.h"
+
+#include <vector>
+
+#include "Fault.h"
+#include "Guard.h"
+
+namespace falvori {
+
+namespace {
+constexpr std::size_t kBlockSize = 256 * 1024;
+}
+
+bool MapFile(Platform& platform, const ByteMap& map, File& source, const std::string& quelle,
+             const MappedBytes& emit) {
+    std::vector<std::uint8_t> in(kBlockSize);
+    std::vector<std::uint8_t> out(kBlockSize);
+    for (;;) {
+        IoResult got;
+        if (!Guarded(platform, Doing{"Quelldatei kann nicht gelesen werden", quelle}, [&] {
+                got = source.read(in.data(), in.size());
+                return got.failure;
+            }))
+            return false;
+        if (got.count == 0) return true;
+
+        std::size_t pos = 0;
+        while (pos < got.count) {
+            std::size_t consumed = 0;
+            const std::size_t n = map.map(in.data() + pos, got.count - pos, out.data(), &consumed);
+            if (!emit(out.data(), n)) return false;
+            pos += consumed;
+            if (pos < got.count) {
+                // An entry that is no byte value cannot be mapped, however often retried.
+                if (!Guarded(platform, Doing{"Zeichen kann nicht umgesetzt werden", quelle},
+                             [] { return Failure{kOverflow.number, kOverflow.text}; }))
+                    return false;
+            }
+        }
+    }
+}
+
+}  // namespace falvori

@@ -1,0 +1,62 @@
+// Converts into standard output: no intermediate file, the bytes go out as
+// they are made, so a pipe sees them at once and a stream of any length
+// converts in constant memory.
+#include <memory>
+
+#include "ByteLoop.h"
+#include "Core.h"
+#include "Guard.h"
+
+namespace falvori {
+
+ExitStatus Core::ConvertToStandardOutput(const std::string& quelle) {
+    if (quelle.empty()) return kExitNotWritten;
+
+    std::unique_ptr<File> source;
+    if (!Guarded(platform_, Doing{"Quelldatei kann nicht geöffnet werden", quelle}, [&] {
+            Failure f;
+            source = platform_.openForReading(quelle, f);
+            return f;
+        }))
+        return kExitNotWritten;
+
+    // Nothing can retry a closed pipe or a full disk behind standard output,
+    // and no reader may take a cut-off stream for a whole one.
+    const Doing writing{"Standardausgabe kann nicht geschrieben werden", "-"};
+    Failure failure;
+    std::unique_ptr<File> out = platform_.OpenStandardOutput(failure);
+    if (!out) {
+        platform_.ShowFailure(failure, writing);
+        return kExitFatal;
+    }
+
+    const ByteMap map(RichtungMacWin ? MacZuWin : WinZuMac);
+    bool outputFailed = false;
+    const bool mapped = MapFile(platform_, map, *source, quelle, [&](const std::uint8_t* data, std::size_t n) {
+        for (std::size_t written = 0; written < n;) {
+            IoResult w = out->write(data + written, n - written);
+            written += w.count;
+            if (w.failure) {
+                failure = w.failure;
+                outputFailed = true;
+                return false;
+            }
+        }
+        return true;
+    });
+    source.reset();  // only read: its close tells nothing about the result
+    if (outputFailed) {
+        platform_.ShowFailure(failure, writing);
+        return kExitFatal;
+    }
+    if (!mapped) return kExitNotWritten;
+    // Data that the system still holds can fail here (a full disk, NFS).
+    failure = out->close();
+    if (failure) {
+        platform_.ShowFailure(failure, writing);
+        return kExitFatal;
+    }
+    return kExitWritten;
+}
+
+}  // namespace falvori

@@ -1,0 +1,17 @@
+#include "UniqueFd.h"
+
+#include <cerrno>
+
+#include "PosixPlatform.h"
+
+namespace falvori {
+
+Failure UniqueFd::Close() {
+    const int fd = release();
+    if (fd < 0) return {};
+    // Linux releases the descriptor even when close fails; EINTR is no loss.
+    if (::close(fd) != 0 && errno != EINTR) return ErrnoFailure(errno);
+    return {};
+}
+
+}  // namespace falvori

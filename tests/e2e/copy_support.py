@@ -1,0 +1,103 @@
+"""Fixtures for the tests of the copy step: data that never repeats within
+a block, a temp folder on another file system, a program answered through a
+terminal, a second user."""
+
+import os
+import pty
+import random
+import select
+import stat
+import subprocess
+
+import e2e_support as e2e
+
+SECOND_USER = 65534  # nobody
+AS_SECOND_USER = ["setpriv", f"--reuid={SECOND_USER}", f"--regid={SECOND_USER}", "--clear-groups"]
+
+
+def unrepeated(size, seed=1):
+    """Bytes from a PRNG without NULs (a NUL is dropped by the conversion),
+    so that a block written twice or at the wrong offset shows."""
+    no_nul = bytes(i % 255 + 1 for i in range(256))
+    return random.Random(seed).randbytes(size).translate(no_nul)
+
+
+def converted(data):
+    return e2e.convert_through_bytes(e2e.expected_tables()[0], data)
+
+
+def same_file_system(a, b):
+    return os.stat(a).st_dev == os.stat(b).st_dev
+
+
+def other_file_system_folder(case):
+    """A folder on another file system than the test folder: a tmpfs mounted
+    for the test when we may mount, else /dev/shm; skips without either."""
+    folder = case.path("tmpfs")
+    os.makedirs(folder, exist_ok=True)
+    mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=64m", "tmpfs", folder],
+                             capture_output=True)
+    if mounted.returncode == 0:
+        case.addCleanup(subprocess.run, ["umount", "-l", folder], check=True)
+        return folder
+    shm = "/dev/shm"
+    if os.path.isdir(shm) and os.access(shm, os.W_OK) and not same_file_system(shm, case.dir):
+        folder = os.path.join(shm, os.path.basename(case.dir))
+        os.makedirs(folder)
+        case.addCleanup(subprocess.run, ["rm", "-rf", folder])
+        return folder
+    case.skipTest("no second file system for temp: cannot mount a tmpfs and /dev/shm is "
+                  "missing or on the test folder's own file system")
+
+
+def run_answering(args, env, answer=b"w\n", answers=8, timeout=60):
+    """Runs the program with a terminal as stdin and gives the answer to
+    every question. Returns (exit code, stderr text, number of questions)."""
+    master, slave = pty.openpty()
+    try:
+        proc = subprocess.Popen([e2e.PROGRAM] + list(args), env=env, stdin=slave,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    finally:
+        os.close(slave)
+    err = b""
+    asked = 0
+    try:
+        while True:
+            ready, _, _ = select.select([proc.stderr], [], [], timeout)
+            if not ready:
+                raise AssertionError(f"no progress: {err!r}")
+            chunk = os.read(proc.stderr.fileno(), 4096)
+            if not chunk:
+                break
+            err += chunk
+            if err.count(b"? ") > asked and asked < answers:
+                asked += 1
+                os.write(master, answer)
+        proc.wait(timeout)
+    finally:
+        if proc.poll() is None:
+            proc.kill()
+            proc.wait()
+        proc.stderr.close()
+        os.close(master)
+    return proc.returncode, err.decode("utf-8", "replace"), asked
+
+
+def environment(**values):
+    environ = dict(os.environ)
+    for key, value in values.items():
+        if value is None:
+            environ.pop(key, None)
+        else:
+            environ[key] = value
+    return environ
+
+
+def mode_owner(path):
+    st = os.stat(path)
+    return stat.S_IMODE(st.st_mode), st.st_uid, st.st_gid, st.st_nlink
+
+
+def litter(folder):
+    """Partial copies of ours beside a destination."""
+    return [n for n in os.listdir(folder) if n.startswith(".~Falvori~")]

@@ -1,0 +1,121 @@
+#!/usr/bin/env python3
+"""Every read, write, copy, flush, close, link and rename of a conversion
+fails or comes back short in turn (the LD_PRELOAD library in
+tests/faultinject), in each way the copy step can go. After each fault the
+exit code tells the truth (0 only with the complete destination), the
+destination is the old file or the complete new one, and Retry on the
+terminal gives exactly the converted bytes."""
+
+import os
+import unittest
+
+import copy_support as cs
+import e2e_support as e2e
+
+LIBRARY = os.environ.get("FALVORI_FAULTINJECT", "")
+OLD = b"old contents\n"
+DATA = cs.unrepeated(600 * 1024 + 7)  # three blocks of the conversion, the last one odd
+# Calls that carry data: an error there must never end with exit 0.
+DATA_CALLS = ["read", "write", "pread64", "pwrite64", "copy_file_range"]
+OTHER_CALLS = ["fsync", "close", "rename", "renameat", "renameat2", "linkat"]
+
+
+@unittest.skipUnless(os.path.exists(LIBRARY), "the fault library is not built (sanitizer build?)")
+class InjectedFaults(e2e.E2ETestCase):
+    def ways(self):
+        """name -> (temp folder, prepares the destination and returns its path)."""
+        other = cs.other_file_system_folder(self)
+
+        def existing(name):
+            return self.write(name, OLD)
+
+        def hard_linked(name):
+            path = existing(name)
+            os.link(path, path + ".link")
+            return path
+
+        return {
+            "moved into place": (self.dir, existing),
+            "new file beside it": (other, existing),
+            "new destination": (other, lambda name: self.path(name)),
+            "written in place": (self.dir, hard_linked),
+        }
+
+    def run_faulty(self, temp, dst, fault, log, answer):
+        env = cs.environment(temp=temp, LD_PRELOAD=LIBRARY, FALVORI_FAULT=fault,
+                             FALVORI_FAULT_LOG=log)
+        args = ["m", self.src, dst]
+        if answer:
+            return cs.run_answering(args, env)
+        run = self.run_program(args, env=env)
+        return run.code, run.stderr, 0
+
+    def counts(self, temp, dst, src=None):
+        """How often each call is made, by a conversion of src into dst."""
+        log = self.path("counts.log")
+        env = cs.environment(temp=temp, LD_PRELOAD=LIBRARY, FALVORI_FAULT_LOG=log)
+        run = self.run_program(["m", src or self.src, dst], env=env)
+        with open(log) as f:
+            lines = [line.split() for line in f]
+        os.remove(log)
+        return run.code, {call: int(n) for kind, call, n in lines if kind == "count"}
+
+    def test_every_call_fails_or_comes_back_short(self):
+        self.src = self.write("quelle.txt", DATA)
+        self.want = cs.converted(DATA)
+        # Reading the table file is not part of the conversion.
+        _, at_start = self.counts(self.dir, self.path("nichts.txt"), src=self.path("fehlt.txt"))
+        for way, (temp, prepare) in self.ways().items():
+            code, counts = self.counts(temp, prepare(f"count {way}"))
+            self.assertEqual(code, 0)
+            self.assertTrue(counts["fsync"] >= 1 and counts["read"] >= 3, counts)
+            cases = [(call, n, how, answer)
+                     for call in DATA_CALLS + OTHER_CALLS
+                     for n in range(at_start.get(call, 0) + 1, counts.get(call, 0) + 1)
+                     for how in (["short", "EIO"] if call in DATA_CALLS else ["EIO"])
+                     for answer in ([False, True] if how == "EIO" else [False])]
+            for call, n, how, answer in cases:
+                with self.subTest(way=way, fault=f"{call} #{n} {how}", retry=answer):
+                    self.check_one(way, temp, prepare, call, n, how, answer, counts["close"])
+
+    def check_one(self, way, temp, prepare, call, n, how, answer, last_close):
+        name = f"{way} {call} {n} {how} {answer}.txt".replace(" ", "_")
+        dst = prepare(name)
+        before = self.read(dst) if os.path.exists(dst) else None
+        log = self.path("fault.log")
+        code, err, asked = self.run_faulty(temp, dst, f"{call}:{n}:{how}", log, answer)
+        with open(log) as f:
+            fired = [line for line in f if line.startswith("fault ")]
+        os.remove(log)
+        self.assertEqual(len(fired), 1, "the fault did not fire")
+        after = self.read(dst) if os.path.exists(dst) else None
+        if answer:
+            self.assertEqual(code, 0, err)
+            self.assertEqual(after, self.want, "Retry did not give the exact bytes")
+            self.assertLessEqual(asked, 1, err)
+        elif code == 0:
+            self.assertEqual(after, self.want, "exit 0 without the complete destination")
+        else:
+            self.assertEqual(code, 1, err)
+            if way != "written in place":
+                # Only a failed flush of the folder comes after the rename.
+                self.assertIn(after, (before, self.want), "the destination is neither old nor new")
+        # A failed close passes only for a file not written through, or for
+        # the last close: the intermediate file's, once the destination is
+        # complete and flushed.
+        closed_written = call == "close" and " written " in fired[0] and n < last_close
+        if how == "EIO" and (call != "close" or closed_written) and not answer:
+            self.assertEqual(code, 1, f"a failed {call} passed as success: {fired[0]}")
+        self.assertEqual(cs.litter(self.dir), [])
+        self.assertEqual(self.read(self.src), DATA)
+        if way == "written in place":
+            self.assertEqual(self.read(dst + ".link"), after, "the hard link was split")
+        leftover = os.path.join(temp, e2e.TEMP_NAME)
+        if code == 0 and os.path.exists(leftover):
+            self.fail("the intermediate file stayed after success")
+        if os.path.exists(leftover):
+            os.remove(leftover)
+
+
+if __name__ == "__main__":
+    e2e.main()
