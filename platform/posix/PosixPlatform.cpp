@@ -13,7 +13,10 @@
 
 #include "Core.h"
 #include "PosixCopy.h"
+#include "IntermediateFile.h"
+#include "PathParts.h"
 #include "PosixFile.h"
+#include "PrivateTempFolder.h"
 #include "StandardStreams.h"
 
 namespace falvori {
@@ -43,7 +46,10 @@ std::string PosixPlatform::environmentVariable(const std::string& name) {
 
 std::string PosixPlatform::fallbackTempFolder() {
     const std::string tmpdir = environmentVariable("TMPDIR");
-    return tmpdir.empty() ? "/tmp" : tmpdir;
+    if (!tmpdir.empty()) return tmpdir;
+    // Not /tmp itself: anyone may put a file or a link there under our name.
+    privateTempFolder_ = PrivateTempFolder();
+    return privateTempFolder_;
 }
 
 void PosixPlatform::endProgram(int status) {
@@ -148,43 +154,24 @@ std::unique_ptr<File> PosixPlatform::openForReading(const std::string& path, Fai
 
 std::unique_ptr<File> PosixPlatform::createForWriting(const std::string& path, Failure& failure) {
     releaseLock(path);  // left by an earlier, cancelled conversion of ours
-    for (;;) {
-        // Not O_TRUNC: a file another conversion owns must not be emptied.
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-        if (fd < 0) {
-            failure = ErrnoFailure(errno);
-            return nullptr;
-        }
-        auto file = std::make_unique<PosixFile>(fd);
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            const int err = errno;
-            failure = ErrnoFailure(err == EWOULDBLOCK ? EBUSY : err);
-            return nullptr;
-        }
-        // The owner before us may have deleted the file between our open and
-        // our lock: then the lock guards nothing and we start again.
-        struct stat opened {}, named {};
-        if (::fstat(fd, &opened) != 0 || ::stat(path.c_str(), &named) != 0 ||
-            opened.st_dev != named.st_dev || opened.st_ino != named.st_ino)
-            continue;
-        const int lock = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
-        // Truncating an empty file would make ext4 flush it to disk on close.
-        if (lock < 0 || (opened.st_size > 0 && ::ftruncate(fd, 0) != 0)) {
-            failure = ErrnoFailure(errno);
-            if (lock >= 0) ::close(lock);
-            return nullptr;
-        }
-        heldLocks_[path] = lock;
-        return file;
+    if (!privateTempFolder_.empty() && FolderOf(path) == privateTempFolder_) {
+        failure = CheckPrivateTempFolder(privateTempFolder_);
+        if (failure) return nullptr;
     }
+    UniqueFd fd;
+    failure = OpenIntermediate(path, fd);
+    if (failure) return nullptr;
+    // Our own descriptor keeps the lock (and the file) after the core closes its one.
+    UniqueFd held(::fcntl(fd.get(), F_DUPFD_CLOEXEC, 0));
+    if (!held) {
+        failure = ErrnoFailure(errno);
+        return nullptr;
+    }
+    held_[path].fd = std::move(held);
+    return std::make_unique<PosixFile>(fd.release());
 }
 
-void PosixPlatform::releaseLock(const std::string& path) {
-    auto it = heldLocks_.find(path);
-    if (it == heldLocks_.end()) return;
-    ::close(it->second);
-    heldLocks_.erase(it);
-}
+void PosixPlatform::releaseLock(const std::string& path) { held_.erase(path); }
 
 Failure PosixPlatform::fileExists(const std::string& path, bool& present) {
     struct stat st {};
@@ -199,13 +186,24 @@ Failure PosixPlatform::fileExists(const std::string& path, bool& present) {
 }
 
 Failure PosixPlatform::deleteFile(const std::string& path) {
+    const auto it = held_.find(path);
+    if (it != held_.end()) {
+        struct stat ours {}, named {};
+        // Once our file has left the name, what has it now is not ours.
+        const bool gone = it->second.moved || ::fstat(it->second.fd.get(), &ours) != 0 ||
+                          ::lstat(path.c_str(), &named) != 0 || ours.st_dev != named.st_dev ||
+                          ours.st_ino != named.st_ino;
+        if (!gone && ::unlink(path.c_str()) != 0) return ErrnoFailure(errno);
+        held_.erase(it);
+        return {};
+    }
     if (::unlink(path.c_str()) != 0) return ErrnoFailure(errno);
-    releaseLock(path);
     return {};
 }
 
 Failure PosixPlatform::copyFile(const std::string& from, const std::string& to) {
-    return ReplaceWithCopy(from, to);
+    const auto it = held_.find(from);
+    return ReplaceDestination(it != held_.end() ? &it->second : nullptr, from, to);
 }
 
 Failure PosixPlatform::endOfFileFailure() { return {ENODATA, "Input past end of file"}; }

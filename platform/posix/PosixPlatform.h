@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Platform.h"
+#include "PosixReplace.h"
 
 namespace falvori {
 
@@ -54,7 +55,8 @@ private:
     bool inputIsSource_ = false;   // standard input is data, not answers
     // The intermediate file stays locked after it is closed, until it is
     // deleted, so that another conversion cannot write into it meanwhile.
-    std::map<std::string, int> heldLocks_;
+    std::map<std::string, HeldIntermediate> held_;
+    std::string privateTempFolder_;  // checked before the intermediate file is made in it
 };
 
 // The system's description of errno value err.
