@@ -59,7 +59,12 @@ Failure InspectDestination(const std::string& to, Destination& d) {
         char resolved[PATH_MAX];
         // A dangling link is refused: writing through it would create a file
         // somewhere the user did not name.
-        if (!::realpath(to.c_str(), resolved)) return ErrnoFailure(errno);
+        if (!::realpath(to.c_str(), resolved)) {
+            const int err = errno;
+            // A link to what has no path (a pipe behind /dev/stdout) is no file either.
+            if (::stat(to.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return NotRegularFileFailure();
+            return ErrnoFailure(err);
+        }
         d.path = resolved;
         if (::lstat(d.path.c_str(), &st) != 0) return ErrnoFailure(errno);
     }
