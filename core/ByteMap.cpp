@@ -87,44 +87,75 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vbmi2,popcnt"))) std::s
 
 #endif
 
-ByteMap::Kernel BestKernel() {
-    if (ByteMap::Supported(ByteMap::Kernel::Avx512)) return ByteMap::Kernel::Avx512;
-    if (ByteMap::Supported(ByteMap::Kernel::Avx2)) return ByteMap::Kernel::Avx2;
-    return ByteMap::Kernel::Scalar;
+bool Always() { return true; }
+
+#ifdef FALVORI_X86_KERNELS
+bool HasAvx2() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
+}
+
+bool HasAvx512() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+           __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512vbmi2") &&
+           __builtin_cpu_supports("popcnt");
+}
+#else
+bool Never() { return false; }
+#endif
+
+struct LoopEntry {
+    ByteMap::Kernel kind;
+    const char* name;
+    bool (*runsHere)();
+    ByteMap::Loop map;
+};
+
+// Fastest first: Best is the first one the processor runs.
+constexpr LoopEntry kLoops[] = {
+#ifdef FALVORI_X86_KERNELS
+    {ByteMap::Kernel::Avx512, "avx512vbmi2", HasAvx512, MapAvx512},
+    {ByteMap::Kernel::Avx2, "avx2", HasAvx2, MapAvx2},
+#else
+    {ByteMap::Kernel::Avx512, "avx512vbmi2", Never, MapScalar},
+    {ByteMap::Kernel::Avx2, "avx2", Never, MapScalar},
+#endif
+    {ByteMap::Kernel::Scalar, "scalar", Always, MapScalar},
+};
+constexpr std::size_t kLoopCount = sizeof kLoops / sizeof kLoops[0];
+
+// The processor is asked once per loop, on first use.
+bool RunsHere(std::size_t index) {
+    static const auto detected = [] {
+        std::array<bool, kLoopCount> runs{};
+        for (std::size_t i = 0; i < kLoopCount; ++i) runs[i] = kLoops[i].runsHere();
+        return runs;
+    }();
+    return detected[index];
+}
+
+// The loop for kind; Best and a loop this processor cannot run give the
+// fastest one it can.
+const LoopEntry& Choose(ByteMap::Kernel kind) {
+    for (std::size_t i = 0; i < kLoopCount; ++i)
+        if ((kind == ByteMap::Kernel::Best || kLoops[i].kind == kind) && RunsHere(i)) return kLoops[i];
+    return kLoops[kLoopCount - 1];
 }
 
 }  // namespace
 
 bool ByteMap::Supported(Kernel kernel) {
-    switch (kernel) {
-    case Kernel::Best:
-    case Kernel::Scalar:
-        return true;
-#ifdef FALVORI_X86_KERNELS
-    case Kernel::Avx2:
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2");
-    case Kernel::Avx512:
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-               __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512vbmi2") &&
-               __builtin_cpu_supports("popcnt");
-#else
-    case Kernel::Avx2:
-    case Kernel::Avx512:
-        return false;
-#endif
-    }
+    if (kernel == Kernel::Best) return true;
+    for (std::size_t i = 0; i < kLoopCount; ++i)
+        if (kLoops[i].kind == kernel) return RunsHere(i);
     return false;
 }
 
 const char* ByteMap::Name(Kernel kernel) {
-    switch (kernel) {
-    case Kernel::Best: return "best";
-    case Kernel::Scalar: return "scalar";
-    case Kernel::Avx2: return "avx2";
-    case Kernel::Avx512: return "avx512vbmi2";
-    }
+    if (kernel == Kernel::Best) return "best";
+    for (const LoopEntry& loop : kLoops)
+        if (loop.kind == kernel) return loop.name;
     return "?";
 }
 
@@ -136,7 +167,9 @@ ByteMap::ByteMap(const Tabelle& table, Kernel kernel) {
         to_[i] = static_cast<std::uint8_t>(valid_[i] ? entry : 0);
         keep_[i] = (valid_[i] && entry > 0) ? 1 : 0;
     }
-    kernel_ = kernel == Kernel::Best ? BestKernel() : Supported(kernel) ? kernel : Kernel::Scalar;
+    const LoopEntry& loop = Choose(kernel);
+    kernel_ = loop.kind;
+    loop_ = loop.map;
 }
 
 std::size_t ByteMap::map(const std::uint8_t* in, std::size_t size, std::uint8_t* out,
@@ -147,13 +180,7 @@ std::size_t ByteMap::map(const std::uint8_t* in, std::size_t size, std::uint8_t*
         }
     }
     *consumed = end;
-    switch (kernel_) {
-#ifdef FALVORI_X86_KERNELS
-    case Kernel::Avx512: return MapAvx512(to_.data(), keep_.data(), in, end, out);
-    case Kernel::Avx2: return MapAvx2(to_.data(), keep_.data(), in, end, out);
-#endif
-    default: return MapScalar(to_.data(), keep_.data(), in, end, out);
-    }
+    return loop_(to_.data(), keep_.data(), in, end, out);
 }
 
 }  // namespace falvori

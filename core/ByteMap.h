@@ -17,6 +17,12 @@ public:
     // each against the plain loop.
     enum class Kernel { Best, Scalar, Avx2, Avx512 };
 
+    // One mapping loop: in[0..size) through to into out, without the bytes
+    // whose keep is 0; returns the number of bytes written.
+    using Loop = std::size_t (*)(const std::uint8_t* to, const std::uint8_t* keep, const std::uint8_t* in,
+                                 std::size_t size, std::uint8_t* out);
+
+    // A kernel this processor cannot run falls back to the plain loop.
     explicit ByteMap(const Tabelle& table, Kernel kernel = Kernel::Best);
 
     // Whether this build and this processor can run kernel.
@@ -36,6 +42,7 @@ private:
     std::array<bool, 256> valid_{};
     bool allValid_ = true;
     Kernel kernel_ = Kernel::Scalar;
+    Loop loop_ = nullptr;
 };
 
 }  // namespace falvori

@@ -115,14 +115,20 @@ INSTANTIATE_TEST_SUITE_P(ByteMap, EachKernel,
                                            ByteMap::Kernel::Avx512),
                          [](const auto& info) { return std::string(ByteMap::Name(info.param)); });
 
-TEST(ByteMapChoice, BestIsTheFastestAvailable) {
+TEST(ByteMapChoice, BestIsTheFastestAvailableAndAnUnavailableLoopFallsBackToThePlainOne) {
     Tabelle table{};
     const ByteMap::Kernel best = ByteMap(table).kernel();
     EXPECT_NE(best, ByteMap::Kernel::Best);
     EXPECT_TRUE(ByteMap::Supported(best));
-    if (ByteMap::Supported(ByteMap::Kernel::Avx512)) {
-        EXPECT_EQ(best, ByteMap::Kernel::Avx512);
+    // Fastest first.
+    for (ByteMap::Kernel faster : {ByteMap::Kernel::Avx512, ByteMap::Kernel::Avx2}) {
+        if (!ByteMap::Supported(faster)) continue;
+        EXPECT_EQ(best, faster) << ByteMap::Name(faster);
+        break;
     }
+    for (ByteMap::Kernel kernel : {ByteMap::Kernel::Scalar, ByteMap::Kernel::Avx2, ByteMap::Kernel::Avx512})
+        EXPECT_EQ(ByteMap(table, kernel).kernel(), ByteMap::Supported(kernel) ? kernel : ByteMap::Kernel::Scalar)
+            << ByteMap::Name(kernel);
 }
 
 }  // namespace
