@@ -2,9 +2,6 @@
 // per-monitor functions.
 #pragma once
 
-#ifndef UNICODE
-#define UNICODE
-#endif
 #include <windows.h>
 
 namespace falvori::ui {

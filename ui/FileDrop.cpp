@@ -8,16 +8,16 @@ void Haupt::SourceFilesDropped(const std::vector<std::wstring>& paths) {
     // Dragged text and the like bring no path: nothing to open. No path
     // is longer than 32767 characters, the most InstrVonRechts takes.
     if (paths.empty() || paths.front().empty() || paths.front().size() > 32767) return;
-    AbgelegteDatei = paths.front();  // further files are ignored
+    const std::wstring AbgelegteDatei = paths.front();  // further files are ignored
 
     // A path without a drive letter (a network path) cannot be shown by
     // the drive list; the box says why and the drop ends there.
-    if (!RetryStep([this] { return lstLaufwerk1.SetDrive(AbgelegteDatei); })) return;
-    PosBackslash = InstrVonRechts(AbgelegteDatei, L"\\");
-    if (!RetryStep([this] { return lstOrdner1.SetPath(lstLaufwerk1.Drive()); })) return;
-    if (!RetryStep([this] { return lstOrdner1.Refresh(); })) return;
+    if (!Retried([&] { return ChooseDrive(lstLaufwerk1, AbgelegteDatei); })) return;
+    const short PosBackslash = InstrVonRechts(AbgelegteDatei, L"\\");
+    if (!Retried([this] { return OpenFolder(lstOrdner1, lstLaufwerk1.Drive()); })) return;
+    if (!Retried([this] { return RereadFolder(lstOrdner1); })) return;
     std::wstring folder = AbgelegteDatei.substr(0, static_cast<size_t>(PosBackslash));
-    if (folder != lstOrdner1.Path() && !RetryStep([this, &folder] { return lstOrdner1.SetPath(folder); })) return;
+    if (folder != lstOrdner1.Path() && !Retried([&] { return OpenFolder(lstOrdner1, folder); })) return;
     lstDateien1.SetFocus();
 
     // Selected by its exact name rather than typed into the list: typing

@@ -1,8 +1,10 @@
 // The main window's mechanics: creation, layout at the window's DPI, the
-// message table and the message loop. The handlers live in Pickers.cpp.
+// message table beside the table of events and their handlers, and the
+// message loop. The handlers live in the files Haupt.h names.
 #include "Haupt.h"
 
 #include "Dpi.h"
+#include "Folders.h"
 #include "Layout.h"
 #include "Resources.h"
 
@@ -16,8 +18,6 @@ constexpr const wchar_t* kCaption = L"Falvori";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kExStyle = 0;
 constexpr UINT kFertigInterval = 400;
-// Lines the open drive list shows before it scrolls.
-constexpr int kDriveListLines = 12;
 
 HICON LoadIconSized(HINSTANCE instance, int id, int size) {
     return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
@@ -111,7 +111,7 @@ LRESULT Haupt::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_CREATE:         return OnCreate();
     case WM_ACTIVATE:       return OnActivate(LOWORD(wParam));
-    case WM_COMMAND:        return OnCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+    case WM_COMMAND:        return OnCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam), wParam, lParam);
     case WM_DRAWITEM:       return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     case WM_MEASUREITEM:    return OnMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
     case WM_CTLCOLOREDIT:   return OnCtlColor(msg, wParam, lParam);
@@ -125,26 +125,60 @@ LRESULT Haupt::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+// Which handler answers which event; the handlers come after the controls
+// have their starting states, so setting those raises nothing.
+void Haupt::ConnectEvents() {
+    lstLaufwerk1.onGotFocus = [this] { GemerktesLaufwerk = lstLaufwerk1.Drive(); };
+    lstLaufwerk2.onGotFocus = [this] { GemerktesLaufwerk = lstLaufwerk2.Drive(); };
+    lstLaufwerk1.onDropDown = [this] { DriveListOpening(lstLaufwerk1); };
+    lstLaufwerk2.onDropDown = [this] { DriveListOpening(lstLaufwerk2); };
+    lstLaufwerk1.onChange = [this] { DriveChanged(lstLaufwerk1, lstOrdner1); };
+    lstLaufwerk2.onChange = [this] { DriveChanged(lstLaufwerk2, lstOrdner2); };
+    lstOrdner1.onChange = [this] { SourceFolderChanged(); };
+    lstOrdner1.onClick = [this] { SourceFolderClicked(); };
+    lstOrdner1.onOpen = [this](const std::wstring& folder) { FolderOpened(lstOrdner1, folder); };
+    lstOrdner2.onChange = [this] { DestinationFolderChanged(); };
+    lstOrdner2.onClick = [this] { DestinationFolderClicked(); };
+    lstOrdner2.onOpen = [this](const std::wstring& folder) { FolderOpened(lstOrdner2, folder); };
+    lstDateien1.onClick = [this] { SourceFileClicked(); };
+    lstDateien1.onDblClick = [this] { Gleichmachen(); };
+    lstDateien1.onDrop = [this](const std::vector<std::wstring>& paths) { SourceFilesDropped(paths); };
+    lstDateien2.onClick = [this] { DestinationFileClicked(); };
+    txtDatei2.onChange = [this] { NameChanged(); };
+    btnGleichmachen.onClick = [this] { Gleichmachen(); };
+    btnLos.onClick = [this] { LosClicked(); };
+    timFertig.onTick = [this] { FertigTick(); };
+    onSurfaceDblClick = [this] { SurfaceDblClicked(); };
+    // Not the option buttons: Esc there does nothing.
+    for (Control* control : std::initializer_list<Control*>{&btnGleichmachen, &btnLos, &lstLaufwerk1, &lstOrdner1,
+                                                            &lstDateien1, &lstLaufwerk2, &lstOrdner2, &lstDateien2,
+                                                            &txtDatei2})
+        control->onKeyDown = [this](unsigned key) { return KeyDown(key); };
+}
+
 LRESULT Haupt::OnCreate() {
     dpi_ = WindowDpi(hwnd_);
     font_.Reset(CreateMessageFont(dpi_));
     if (!CreateControls()) return -1;
-    ConnectPickers();
-    ConnectCommands();
+    ConnectEvents();
     ApplyLayout();
     return 0;
 }
 
 bool Haupt::CreateControls() {
     bool created = lstLaufwerk1.Create(hwnd_, kIdLstLaufwerk1) && lstOrdner1.Create(hwnd_, kIdLstOrdner1) &&
-                   lstDateien1.Create(hwnd_, kIdLstDateien1, true) &&
+                   lstDateien1.Create(hwnd_, kIdLstDateien1, FileList::Drops::Accepted) &&
                    btnGleichmachen.Create(hwnd_, kIdBtnGleichmachen, L"", gleichmachenPicture_.Get()) &&
-                   optMacWin.Create(hwnd_, kIdOptMacWin, L"&Mac -> Win", true) &&
-                   optWinMac.Create(hwnd_, kIdOptWinMac, L"&Win -> Mac", false) &&
+                   optMacWin.Create(hwnd_, kIdOptMacWin, L"&Mac -> Win", OptionButton::Group::Starts) &&
+                   optWinMac.Create(hwnd_, kIdOptWinMac, L"&Win -> Mac", OptionButton::Group::Continues) &&
                    lstLaufwerk2.Create(hwnd_, kIdLstLaufwerk2) && lstOrdner2.Create(hwnd_, kIdLstOrdner2) &&
-                   lstDateien2.Create(hwnd_, kIdLstDateien2, false) && fraMW.Create(hwnd_, kIdFraMW) &&
+                   lstDateien2.Create(hwnd_, kIdLstDateien2, FileList::Drops::Refused) &&
+                   fraMW.Create(hwnd_, kIdFraMW) &&
                    txtDatei2.Create(hwnd_, kIdTxtDatei2) && btnLos.Create(hwnd_, kIdBtnLos, L"&los");
     if (!created) return false;
+    std::vector<std::wstring> drives = DriveTexts();
+    lstLaufwerk1.SetDrives(drives);
+    lstLaufwerk2.SetDrives(drives);
     btnGleichmachen.SetDefault(true);
     btnLos.SetEnabled(false);
     optMacWin.SetValue(true);
@@ -158,8 +192,7 @@ void Haupt::ApplyLayout() {
         RECT r = PixelRect(placement, dpi_);
         // A drop-down list's height is that of its open list; closed, the
         // platform sizes it to the font.
-        if (placement.id == kIdLstLaufwerk1 || placement.id == kIdLstLaufwerk2)
-            r.bottom = r.top + kDriveListLines * FolderLineHeight();
+        if (placement.openLines) r.bottom = r.top + placement.openLines * FolderLineHeight();
         SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
@@ -194,9 +227,10 @@ LRESULT Haupt::OnActivate(WORD state) {
     return 0;
 }
 
-LRESULT Haupt::OnCommand(HWND control, UINT code) {
-    if (Control* target = Control::FromHandle(control)) target->OnCommand(code);
-    return 0;
+LRESULT Haupt::OnCommand(HWND control, UINT code, WPARAM wParam, LPARAM lParam) {
+    Control* target = Control::FromHandle(control);
+    if (target && target->OnCommand(code)) return 0;
+    return DefWindowProcW(hwnd_, WM_COMMAND, wParam, lParam);
 }
 
 LRESULT Haupt::OnDrawItem(const DRAWITEMSTRUCT& item) {
@@ -228,7 +262,7 @@ LRESULT Haupt::OnSurfaceDblClick() {
 
 LRESULT Haupt::OnDpiChanged(UINT dpi, const RECT& suggested) {
     dpi_ = dpi;
-    FontHandle previous = std::move(font_);  // the controls use it until they have the new one
+    OwnedFont previous = std::move(font_);  // the controls use it until they have the new one
     font_.Reset(CreateMessageFont(dpi_));
     ApplyLayout();
     SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -1,11 +1,12 @@
 // The main window: the source side (drive, folder and file list), the
 // direction choice and make-equal button, the destination side with the
 // name box, and the button that converts. It owns the conversion core.
+//
+// Haupt.cpp creates it, lays it out and wires every event to its handler
+// (ConnectEvents); the handlers live in Pickers.cpp, Reading.cpp,
+// ConversionCommand.cpp, MakeEqual.cpp, FileDrop.cpp and Shortcuts.cpp.
 #pragma once
 
-#ifndef UNICODE
-#define UNICODE
-#endif
 #include <windows.h>
 
 #include <functional>
@@ -13,13 +14,13 @@
 
 #include "Core.h"
 #include "InstrVonRechts.h"
+#include "Owned.h"
 #include "controls/CommandButton.h"
 #include "controls/DefaultButton.h"
 #include "controls/DriveList.h"
 #include "controls/FileList.h"
 #include "controls/FolderList.h"
 #include "controls/Frame.h"
-#include "controls/Handles.h"
 #include "controls/OptionButton.h"
 #include "controls/TextBox.h"
 #include "controls/Timer.h"
@@ -78,9 +79,25 @@ public:
     short InstrVonRechts(const std::wstring& durchsuchterString, const std::wstring& gesuchteZeichen) const {
         return falvori::InstrVonRechts(durchsuchterString, gesuchteZeichen);
     }
-    // The file last dropped onto lstDateien1, and where its last "\" is.
-    std::wstring AbgelegteDatei;
-    short PosBackslash = 0;
+
+    // What the pickers read from the disk, handed to a list. Each returns
+    // the Win32 error (0 = success) and shows nothing; the list raises its
+    // events as its setter documents.
+    // The drive of text's first letter; the drives are listed anew when
+    // the list does not have it yet.
+    DWORD ChooseDrive(DriveList& laufwerk, const std::wstring& text);
+    // Opens a folder, relative to the open one; "d:" is that drive's
+    // current folder. Nothing happens for the folder already open; on
+    // failure the list stays as it was.
+    DWORD OpenFolder(FolderList& ordner, const std::wstring& text);
+    // Reads the open folder again; raises nothing.
+    DWORD RereadFolder(FolderList& ordner);
+    // Lists a folder's files, always reading it anew; no file is selected
+    // afterwards. When the folder cannot be read the list is left empty.
+    DWORD ListFiles(FileList& dateien, const std::wstring& text);
+    // Reads the listed folder again; the selected file stays selected
+    // while it is still there.
+    DWORD RereadFiles(FileList& dateien);
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -89,7 +106,7 @@ private:
     // Messages.
     LRESULT OnCreate();
     LRESULT OnActivate(WORD state);
-    LRESULT OnCommand(HWND control, UINT code);
+    LRESULT OnCommand(HWND control, UINT code, WPARAM wParam, LPARAM lParam);
     LRESULT OnDrawItem(const DRAWITEMSTRUCT& item);
     LRESULT OnMeasureItem(MEASUREITEMSTRUCT& item);
     LRESULT OnCtlColor(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -98,15 +115,17 @@ private:
     LRESULT OnDpiChanged(UINT dpi, const RECT& suggested);
     LRESULT OnDestroy();
 
-    // Building and laying out.
+    // Building, wiring and laying out.
     bool CreateControls();
-    void ConnectPickers();
+    void ConnectEvents();
     void ApplyLayout();
     int FolderLineHeight();
 
     // The pickers' handlers.
     void Activated();
     void DriveChanged(DriveList& laufwerk, FolderList& ordner);
+    void DriveListOpening(DriveList& laufwerk);
+    void FolderOpened(FolderList& ordner, const std::wstring& folder);
     void SourceFolderChanged();
     void SourceFolderClicked();
     void DestinationFolderChanged();
@@ -115,29 +134,24 @@ private:
     void SourceFileClicked();
     void DestinationFileClicked();
     void ApplyEnablingRule();
-    // Lists a folder in a file list; a failure is offered for Retry.
-    void ListFiles(FileList& dateien, const std::wstring& path);
-    // The failure box: the system's description, Retry and Cancel.
-    bool AskRetry(DWORD error);
+    // Runs a step that returns a Win32 error until it succeeds or the user
+    // cancels the failure box. True when it succeeded.
+    bool Retried(const std::function<DWORD()>& step);
 
     // Converting, make-equal, the file drop, Esc and the about box.
-    void ConnectCommands();
     void LosClicked();
     void FertigTick();
     void Gleichmachen();
     void SourceFilesDropped(const std::vector<std::wstring>& paths);
     bool KeyDown(unsigned key);
     void SurfaceDblClicked();
-    // Runs a step that returns a Win32 error until it succeeds or the user
-    // cancels the failure box. True when it succeeded.
-    bool RetryStep(const std::function<DWORD()>& step);
 
     HWND hwnd_ = nullptr;
     UINT dpi_ = 96;
-    FontHandle font_;
-    IconHandle bigIcon_;
-    IconHandle smallIcon_;
-    IconHandle gleichmachenPicture_;
+    OwnedFont font_;
+    OwnedIcon bigIcon_;
+    OwnedIcon smallIcon_;
+    OwnedIcon gleichmachenPicture_;
     DefaultButton defaultButton_;
     HWND focusBeforeDeactivation_ = nullptr;
     bool activated_ = false;

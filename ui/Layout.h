@@ -2,9 +2,6 @@
 // tab order. The window converts this table once per DPI.
 #pragma once
 
-#ifndef UNICODE
-#define UNICODE
-#endif
 #include <windows.h>
 
 namespace falvori::ui {
@@ -32,17 +29,18 @@ inline constexpr int kClientHeight = 5685;
 struct Placement {
     int id;
     int left, top, width, height;
-    bool inFrame;  // left and top count from the frame's corner
+    bool inFrame;       // left and top count from the frame's corner
+    int openLines = 0;  // a drop-down list: lines its open list shows
 };
 
 inline constexpr Placement kLayout[] = {
-    {kIdLstLaufwerk1, 120, 120, 2172, 288, false},
+    {kIdLstLaufwerk1, 120, 120, 2172, 288, false, 12},
     {kIdLstOrdner1, 120, 480, 2172, 1800, false},
     {kIdLstDateien1, 2400, 120, 2652, 2040, false},
     {kIdBtnGleichmachen, 120, 2400, 492, 492, false},
     {kIdOptMacWin, 720, 240, 1332, 252, true},
     {kIdOptWinMac, 2520, 240, 1452, 252, true},
-    {kIdLstLaufwerk2, 120, 3000, 2172, 288, false},
+    {kIdLstLaufwerk2, 120, 3000, 2172, 288, false, 12},
     {kIdLstOrdner2, 120, 3360, 2172, 1800, false},
     {kIdLstDateien2, 2400, 3000, 2652, 2040, false},
     {kIdFraMW, 720, 2280, 4332, 612, false},

@@ -10,9 +10,9 @@ void Haupt::Gleichmachen() {
 
     // Errors of the drive itself are the drive change's; what is left here
     // is a drive or folder that has gone since the source side listed it.
-    if (!RetryStep([this] { return lstLaufwerk2.SetDrive(lstLaufwerk1.Drive()); })) return;
-    if (!RetryStep([this] { return lstOrdner2.SetPath(lstOrdner1.Path()); })) return;
-    if (!RetryStep([this] { return lstDateien2.Refresh(); })) return;
+    if (!Retried([this] { return ChooseDrive(lstLaufwerk2, lstLaufwerk1.Drive()); })) return;
+    if (!Retried([this] { return OpenFolder(lstOrdner2, lstOrdner1.Path()); })) return;
+    if (!Retried([this] { return RereadFiles(lstDateien2); })) return;
 
     // By name, not by position: a file added to the folder since the source
     // list read it would move the same position onto another file.

@@ -21,8 +21,10 @@ void CommandButton::SetDefault(bool on) {
         SendMessageW(GetParent(Handle()), DM_SETDEFID, 0, 0);
 }
 
-void CommandButton::OnCommand(UINT code) {
-    if (code == BN_CLICKED && onClick) onClick();
+bool CommandButton::OnCommand(UINT code) {
+    if (code != BN_CLICKED) return false;
+    if (onClick) onClick();
+    return true;
 }
 
 // Enter on a focused button presses that button, not the default one: the

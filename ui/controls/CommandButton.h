@@ -20,7 +20,7 @@ public:
 
     std::function<void()> onClick;
 
-    void OnCommand(UINT code) override;
+    bool OnCommand(UINT code) override;
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;

@@ -6,9 +6,9 @@
 // - Drive and Path raise nothing when the new value equals the current one.
 // - A native notification that a set from code causes (EN_CHANGE after
 //   WM_SETTEXT and the like) never raises the event a second time.
-// - Setters that read the file system return the Win32 error (0 = success)
-//   and leave the control as documented for that setter; they show nothing.
-//   Message boxes are the window's business.
+// - A control shows what it is given; it never reads the disk and shows no
+//   message box. The window reads (platform/win32/Folders) and answers
+//   failures.
 //
 // The parent window hands its WM_COMMAND, WM_DRAWITEM and WM_CTLCOLOR*
 // messages to the control they concern (FromHandle), and its message loop
@@ -16,9 +16,6 @@
 // would otherwise consume (Esc, Enter, Tab) reach onKeyDown first.
 #pragma once
 
-#ifndef UNICODE
-#define UNICODE
-#endif
 #include <windows.h>
 
 #include <functional>
@@ -39,8 +36,6 @@ public:
     bool Enabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
     void SetEnabled(bool on) { EnableWindow(hwnd_, on ? TRUE : FALSE); }
     void SetFocus() { ::SetFocus(hwnd_); }
-    bool HasFocus() const { return GetFocus() == hwnd_; }
-    void SetFont(HFONT font) { SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
 
     // Raised when the control becomes the window's active control. Focus
     // that comes back after a message box or another program does not count.
@@ -55,8 +50,9 @@ public:
     // True when a handler swallowed the key.
     static bool RaiseKeyDown(const MSG& msg);
 
-    // Reflected from the parent window.
-    virtual void OnCommand(UINT /*code*/) {}
+    // Reflected from the parent window. True when the control handled the
+    // notification; the window passes on what it did not.
+    virtual bool OnCommand(UINT /*code*/) { return false; }
     virtual bool OnDrawItem(const DRAWITEMSTRUCT& /*item*/) { return false; }
     // A brush for WM_CTLCOLOR*, or nullptr for the default colours.
     virtual HBRUSH OnCtlColor(HDC /*dc*/) { return nullptr; }

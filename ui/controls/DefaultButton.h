@@ -2,9 +2,6 @@
 // DM_SETDEFID (as a dialog does) and draws the heavy border on the default.
 #pragma once
 
-#ifndef UNICODE
-#define UNICODE
-#endif
 #include <windows.h>
 
 namespace falvori::ui {

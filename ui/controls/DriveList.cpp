@@ -2,47 +2,37 @@
 
 #include <cwctype>
 
-#include "Handles.h"
-
 namespace falvori::ui {
 
 namespace {
 
-std::wstring DriveText(wchar_t letter) {
-    std::wstring text{letter, L':'};
-    UINT type = GetDriveTypeW((text + L'\\').c_str());
-    // Removable and optical drives stay untouched: asking them for a label
-    // can spin up a medium or wait for one.
-    if (type != DRIVE_FIXED && type != DRIVE_RAMDISK && type != DRIVE_REMOTE) return text;
-    wchar_t label[MAX_PATH + 1] = L"";
-    if (GetVolumeInformationW((text + L'\\').c_str(), label, MAX_PATH + 1, nullptr, nullptr, nullptr,
-                              nullptr, 0) &&
-        label[0] != L'\0')
-        text += std::wstring(L" [") + label + L"]";
-    return text;
+// The letter a text names, lower case; 0 when it names none.
+wchar_t DriveLetter(const std::wstring& text) {
+    if (text.empty() || !std::iswalpha(text[0])) return 0;
+    return static_cast<wchar_t>(std::towlower(text[0]));
 }
 
 }  // namespace
 
 bool DriveList::Create(HWND parent, int id) {
-    if (!CreateChild(parent, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 0, id))
-        return false;
-    FillDrives();
-    return true;
+    return CreateChild(parent, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 0, id);
 }
 
-void DriveList::FillDrives() {
-    NoCriticalErrorBoxes quiet;
+void DriveList::SetDrives(const std::vector<std::wstring>& texts) {
     HWND box = Handle();
     SendMessageW(box, CB_RESETCONTENT, 0, 0);
-    DWORD mask = GetLogicalDrives();
-    for (int bit = 0; bit < 26; ++bit) {
-        if (!(mask & (1u << bit))) continue;
-        wchar_t letter = static_cast<wchar_t>(L'a' + bit);
-        LRESULT index = SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(DriveText(letter).c_str()));
+    for (const std::wstring& text : texts) {
+        wchar_t letter = DriveLetter(text);
+        if (!letter) continue;
+        LRESULT index = SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
         if (index >= 0) SendMessageW(box, CB_SETITEMDATA, static_cast<WPARAM>(index), letter);
     }
     SendMessageW(box, CB_SETCURSEL, drive_.empty() ? -1 : FindDrive(drive_[0]), 0);
+}
+
+bool DriveList::Lists(const std::wstring& text) const {
+    wchar_t letter = DriveLetter(text);
+    return letter && FindDrive(letter) >= 0;
 }
 
 int DriveList::FindDrive(wchar_t letter) const {
@@ -53,16 +43,12 @@ int DriveList::FindDrive(wchar_t letter) const {
 }
 
 DWORD DriveList::SetDrive(const std::wstring& text) {
-    if (text.empty() || !std::iswalpha(text[0])) return ERROR_INVALID_DRIVE;
-    wchar_t letter = static_cast<wchar_t>(std::towlower(text[0]));
+    wchar_t letter = DriveLetter(text);
+    if (!letter) return ERROR_INVALID_DRIVE;
     std::wstring drive{letter, L':'};
     if (drive == drive_) return ERROR_SUCCESS;
     int index = FindDrive(letter);
-    if (index < 0) {
-        FillDrives();  // the drive may have appeared since the list was filled
-        index = FindDrive(letter);
-        if (index < 0) return ERROR_INVALID_DRIVE;
-    }
+    if (index < 0) return ERROR_INVALID_DRIVE;
     SendMessageW(Handle(), CB_SETCURSEL, index, 0);
     drive_ = drive;
     if (onChange) onChange();
@@ -78,19 +64,20 @@ void DriveList::TakeUserChoice() {
     if (onChange) onChange();
 }
 
-void DriveList::OnCommand(UINT code) {
+bool DriveList::OnCommand(UINT code) {
     switch (code) {
     case CBN_DROPDOWN:
-        FillDrives();
-        break;
+        if (onDropDown) onDropDown();
+        return true;
     case CBN_SELCHANGE:
         // While the list is open the user is still browsing it.
         if (!SendMessageW(Handle(), CB_GETDROPPEDSTATE, 0, 0)) TakeUserChoice();
-        break;
+        return true;
     case CBN_CLOSEUP:
         TakeUserChoice();
-        break;
+        return true;
     }
+    return false;
 }
 
 }  // namespace falvori::ui

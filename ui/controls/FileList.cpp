@@ -2,9 +2,6 @@
 
 #include <shellapi.h>
 
-#include "FolderPath.h"
-#include "FolderReader.h"
-
 namespace falvori::ui {
 
 namespace {
@@ -14,52 +11,38 @@ constexpr DWORD kTypeAheadPause = 1000;
 
 }  // namespace
 
-bool FileList::Create(HWND parent, int id, bool acceptDrops) {
+bool FileList::Create(HWND parent, int id, Drops drops) {
     return CreateChild(parent, L"LISTBOX", L"",
                        LBS_SORT | LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP |
                            WS_GROUP,
-                       WS_EX_CLIENTEDGE | (acceptDrops ? WS_EX_ACCEPTFILES : 0), id);
+                       WS_EX_CLIENTEDGE | (drops == Drops::Accepted ? WS_EX_ACCEPTFILES : 0), id);
 }
 
-DWORD FileList::SetPath(const std::wstring& text) {
-    std::wstring folder;
-    DWORD error = ResolveFolder(text, path_, folder);
-    if (error) {
-        SendMessageW(Handle(), LB_RESETCONTENT, 0, 0);
-        return error;
-    }
-    return Load(folder);
-}
-
-DWORD FileList::Refresh() {
-    if (path_.empty()) return ERROR_SUCCESS;
-    std::wstring selected = FileName();
-    DWORD error = Load(path_);
-    if (error || selected.empty()) return error;
-    // The file that was selected stays selected while it is still there
-    // (compared exactly: a folder may hold names that differ in case only).
-    for (int i = 0, count = ListCount(); i < count; ++i) {
-        if (EntryText(i) != selected) continue;
-        SendMessageW(Handle(), LB_SETCURSEL, static_cast<WPARAM>(i), 0);
-        break;
-    }
-    return ERROR_SUCCESS;
-}
-
-DWORD FileList::Load(const std::wstring& folder) {
+void FileList::SetFiles(const std::wstring& folder, const std::vector<std::wstring>& files) {
     path_ = folder;
+    Fill(files);
+}
+
+void FileList::UpdateFiles(const std::vector<std::wstring>& files) {
+    std::wstring selected = FileName();
+    Fill(files);
+    if (selected.empty()) return;
+    // Compared exactly: a folder may hold names that differ in case only.
+    int index = FindName(selected);
+    if (index >= 0) SendMessageW(Handle(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void FileList::Clear() { SendMessageW(Handle(), LB_RESETCONTENT, 0, 0); }
+
+void FileList::Fill(const std::vector<std::wstring>& files) {
     typed_.clear();
     HWND list = Handle();
-    SendMessageW(list, LB_RESETCONTENT, 0, 0);
-    std::vector<std::wstring> files;
-    DWORD error = ReadFolder(folder, Entries::Files, files);
-    if (error) return error;
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list, LB_RESETCONTENT, 0, 0);
     SendMessageW(list, LB_INITSTORAGE, files.size(), files.size() * 16 * sizeof(wchar_t));
     for (const std::wstring& name : files) SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
-    return ERROR_SUCCESS;
 }
 
 std::wstring FileList::FileName() const {
@@ -155,15 +138,16 @@ LRESULT FileList::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     return CallDefault(msg, wParam, lParam);
 }
 
-void FileList::OnCommand(UINT code) {
+bool FileList::OnCommand(UINT code) {
     switch (code) {
     case LBN_SELCHANGE:
         if (onClick) onClick();
-        break;
+        return true;
     case LBN_DBLCLK:
         if (onDblClick) onDblClick();
-        break;
+        return true;
     }
+    return false;
 }
 
 }  // namespace falvori::ui

@@ -1,4 +1,4 @@
-// Every file of one folder, hidden and system files included, sorted, one
+// The files of one folder as the window hands them over, sorted, one
 // selectable at a time; typing a name's first letters selects it.
 #pragma once
 
@@ -10,17 +10,20 @@ namespace falvori::ui {
 
 class FileList : public Control {
 public:
-    // acceptDrops: files dragged from the shell may be dropped onto it.
-    bool Create(HWND parent, int id, bool acceptDrops);
+    // Whether files dragged from the shell may be dropped onto the list.
+    enum class Drops { Refused, Accepted };
+    bool Create(HWND parent, int id, Drops drops);
 
+    // The folder whose files are shown.
     const std::wstring& Path() const { return path_; }
-    // Lists the folder, always reading it anew; no entry is selected
-    // afterwards. When it cannot be read the list is left empty (showing
-    // that folder) and the error is returned.
-    DWORD SetPath(const std::wstring& text);
-    // Reads the folder again. The selected file stays selected if it is
-    // still there; raises nothing.
-    DWORD Refresh();
+    // Shows the files of folder; no entry is selected afterwards. Raises
+    // nothing.
+    void SetFiles(const std::wstring& folder, const std::vector<std::wstring>& files);
+    // Shows the files of the same folder anew: the selected file stays
+    // selected while it is still there. Raises nothing.
+    void UpdateFiles(const std::vector<std::wstring>& files);
+    // Empties the list; Path() stays.
+    void Clear();
 
     // The selected file's name without its folder, or empty.
     std::wstring FileName() const;
@@ -36,13 +39,13 @@ public:
     std::function<void()> onDblClick;
     std::function<void(const std::vector<std::wstring>& paths)> onDrop;
 
-    void OnCommand(UINT code) override;
+    bool OnCommand(UINT code) override;
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    DWORD Load(const std::wstring& folder);
+    void Fill(const std::vector<std::wstring>& files);
     std::wstring EntryText(int index) const;
     // The first entry after index after (wrapping round) that begins with
     // prefix, ignoring case; -1 when none does.

@@ -2,9 +2,8 @@
 
 #include <algorithm>
 
-#include "FolderPath.h"
 #include "FolderPicture.h"
-#include "FolderReader.h"
+#include "Folders.h"
 
 namespace falvori::ui {
 
@@ -20,27 +19,12 @@ void FolderList::SetItemHeight(int pixels) {
     InvalidateRect(Handle(), nullptr, TRUE);
 }
 
-DWORD FolderList::SetPath(const std::wstring& text) {
-    std::wstring folder;
-    DWORD error = ResolveFolder(text, path_, folder);
-    if (error) return error;
-    if (!path_.empty() && CompareStringOrdinal(folder.c_str(), -1, path_.c_str(), -1, TRUE) == CSTR_EQUAL)
-        return ERROR_SUCCESS;
-    error = Load(folder);
-    if (error) return error;
-    if (onChange) onChange();
-    return ERROR_SUCCESS;
+bool FolderList::Shows(const std::wstring& folder) const {
+    return !path_.empty() && CompareStringOrdinal(folder.c_str(), -1, path_.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
-DWORD FolderList::Refresh() {
-    if (path_.empty()) return ERROR_SUCCESS;
-    return Load(path_);
-}
-
-DWORD FolderList::Load(const std::wstring& folder) {
-    std::vector<std::wstring> subfolders;
-    DWORD error = ReadFolder(folder, Entries::Folders, subfolders);
-    if (error) return error;
+void FolderList::SetFolder(const std::wstring& folder, std::vector<std::wstring> subfolders) {
+    bool changed = !Shows(folder);
     std::sort(subfolders.begin(), subfolders.end(), [](const std::wstring& a, const std::wstring& b) {
         return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) == CSTR_LESS_THAN;
     });
@@ -60,7 +44,7 @@ DWORD FolderList::Load(const std::wstring& folder) {
     SendMessageW(list, LB_SETCURSEL, openIndex_, 0);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
-    return ERROR_SUCCESS;
+    if (changed && onChange) onChange();
 }
 
 std::wstring FolderList::EntryPath(int index) const {
@@ -73,22 +57,19 @@ std::wstring FolderList::EntryPath(int index) const {
 void FolderList::OpenSelected() {
     int index = static_cast<int>(SendMessageW(Handle(), LB_GETCURSEL, 0, 0));
     if (index < 0 || index >= static_cast<int>(entries_.size())) return;
-    std::wstring target = EntryPath(index);
-    for (;;) {
-        DWORD error = SetPath(target);
-        if (!error || !onOpenFailed || !onOpenFailed(error)) return;
-    }
+    if (onOpen) onOpen(EntryPath(index));
 }
 
-void FolderList::OnCommand(UINT code) {
+bool FolderList::OnCommand(UINT code) {
     switch (code) {
     case LBN_SELCHANGE:
         if (onClick) onClick();
-        break;
+        return true;
     case LBN_DBLCLK:
         OpenSelected();
-        break;
+        return true;
     }
+    return false;
 }
 
 bool FolderList::OnDrawItem(const DRAWITEMSTRUCT& item) {

@@ -1,6 +1,6 @@
 // The folders from a drive's root down to the open folder, indented, then
 // the open folder's subfolders. A single click or the arrow keys select a
-// folder (onClick); a double-click opens it (onChange).
+// folder (onClick); a double-click asks to open it (onOpen).
 #pragma once
 
 #include <vector>
@@ -13,24 +13,24 @@ class FolderList : public Control {
 public:
     bool Create(HWND parent, int id);
 
-    // The open folder, without a closing "\" except for a root ("c:\").
+    // The open folder, full, without a closing "\" except for a root ("c:\").
     const std::wstring& Path() const { return path_; }
-    // Opens a folder; a drive ("d:") opens that drive's current folder.
-    // Raises onChange when the folder differs. On failure the list stays
-    // as it was and the error is returned.
-    DWORD SetPath(const std::wstring& text);
-    // Reads the open folder again; raises nothing.
-    DWORD Refresh();
+    // Whether folder is the open one (case does not count).
+    bool Shows(const std::wstring& folder) const;
+    // Shows folder as the open one, with its subfolders. Raises onChange
+    // when it is another folder than before.
+    void SetFolder(const std::wstring& folder, std::vector<std::wstring> subfolders);
 
+    // The open folder changed.
     std::function<void()> onChange;
     std::function<void()> onClick;
-    // A folder the user opened could not be read. Return true to try again.
-    std::function<bool(DWORD error)> onOpenFailed;
+    // The user asked to open this folder (full path).
+    std::function<void(const std::wstring& folder)> onOpen;
 
     // Height of one line in pixels: the font's, at least the picture's.
     void SetItemHeight(int pixels);
 
-    void OnCommand(UINT code) override;
+    bool OnCommand(UINT code) override;
     bool OnDrawItem(const DRAWITEMSTRUCT& item) override;
 
 private:
@@ -40,7 +40,6 @@ private:
         bool open;  // on the way from the root to the open folder
     };
 
-    DWORD Load(const std::wstring& folder);
     std::wstring EntryPath(int index) const;
     void OpenSelected();
 

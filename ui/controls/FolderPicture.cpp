@@ -2,7 +2,7 @@
 
 #include <initializer_list>
 
-#include "Handles.h"
+#include "Owned.h"
 
 namespace falvori::ui {
 
@@ -22,7 +22,7 @@ void Shape(HDC dc, const RECT& box, COLORREF fill, std::initializer_list<POINT> 
     POINT points[8];
     int count = 0;
     for (POINT p : grid) points[count++] = At(box, p.x, p.y);
-    BrushHandle brush(CreateSolidBrush(fill));
+    OwnedBrush brush(CreateSolidBrush(fill));
     SelectedObject useBrush(dc, brush.Get());
     Polygon(dc, points, count);
 }
@@ -30,7 +30,7 @@ void Shape(HDC dc, const RECT& box, COLORREF fill, std::initializer_list<POINT> 
 }  // namespace
 
 void DrawFolderPicture(HDC dc, const RECT& box, bool open) {
-    PenHandle pen(CreatePen(PS_SOLID, 1, kOutline));
+    OwnedPen pen(CreatePen(PS_SOLID, 1, kOutline));
     SelectedObject usePen(dc, pen.Get());
     // Tab and back of the folder.
     Shape(dc, box, kBack, {{1, 3}, {6, 3}, {7, 4}, {14, 4}, {14, 14}, {1, 14}});

@@ -1,9 +1,6 @@
 // The small folder pictures of the folder list, drawn to fit any size.
 #pragma once
 
-#ifndef UNICODE
-#define UNICODE
-#endif
 #include <windows.h>
 
 namespace falvori::ui {

@@ -2,9 +2,9 @@
 
 namespace falvori::ui {
 
-bool OptionButton::Create(HWND parent, int id, const wchar_t* text, bool startsGroup) {
-    return CreateChild(parent, L"BUTTON", text, BS_AUTORADIOBUTTON | (startsGroup ? WS_GROUP | WS_TABSTOP : 0), 0,
-                       id);
+bool OptionButton::Create(HWND parent, int id, const wchar_t* text, Group group) {
+    return CreateChild(parent, L"BUTTON", text,
+                       BS_AUTORADIOBUTTON | (group == Group::Starts ? WS_GROUP | WS_TABSTOP : 0), 0, id);
 }
 
 void OptionButton::SetValue(bool on) {
@@ -32,10 +32,11 @@ void OptionButton::KeepTabStopOnSelected() {
     } while (button && button != Handle());
 }
 
-void OptionButton::OnCommand(UINT code) {
-    if (code != BN_CLICKED) return;
+bool OptionButton::OnCommand(UINT code) {
+    if (code != BN_CLICKED) return false;
     KeepTabStopOnSelected();
     if (onClick) onClick();
+    return true;
 }
 
 }  // namespace falvori::ui

@@ -1,5 +1,5 @@
-// An option button; the buttons from one with startsGroup up to the next
-// group form one choice.
+// An option button; the buttons from one that starts a group up to the
+// next group form one choice.
 #pragma once
 
 #include "Control.h"
@@ -8,7 +8,8 @@ namespace falvori::ui {
 
 class OptionButton : public Control {
 public:
-    bool Create(HWND parent, int id, const wchar_t* text, bool startsGroup);
+    enum class Group { Starts, Continues };
+    bool Create(HWND parent, int id, const wchar_t* text, Group group);
 
     bool Value() const { return SendMessageW(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
     // True clears the other buttons of the group and raises onClick when
@@ -17,7 +18,7 @@ public:
 
     std::function<void()> onClick;
 
-    void OnCommand(UINT code) override;
+    bool OnCommand(UINT code) override;
 
 private:
     void KeepTabStopOnSelected();

@@ -29,8 +29,10 @@ void TextBox::SetBackColor(COLORREF color) {
     InvalidateRect(Handle(), nullptr, TRUE);
 }
 
-void TextBox::OnCommand(UINT code) {
-    if (code == EN_CHANGE && !settingText_ && onChange) onChange();
+bool TextBox::OnCommand(UINT code) {
+    if (code != EN_CHANGE) return false;
+    if (!settingText_ && onChange) onChange();
+    return true;
 }
 
 HBRUSH TextBox::OnCtlColor(HDC dc) {

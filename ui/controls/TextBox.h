@@ -2,7 +2,7 @@
 #pragma once
 
 #include "Control.h"
-#include "Handles.h"
+#include "Owned.h"
 
 namespace falvori::ui {
 
@@ -21,14 +21,14 @@ public:
     // The text changed, by typing or by SetText.
     std::function<void()> onChange;
 
-    void OnCommand(UINT code) override;
+    bool OnCommand(UINT code) override;
     HBRUSH OnCtlColor(HDC dc) override;
 
 private:
     bool settingText_ = false;
     bool hasBackColor_ = false;
     COLORREF backColor_ = 0;
-    BrushHandle backBrush_;
+    OwnedBrush backBrush_;
 };
 
 }  // namespace falvori::ui

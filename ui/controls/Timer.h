@@ -1,9 +1,6 @@
 // A window timer that ticks every Interval milliseconds while enabled.
 #pragma once
 
-#ifndef UNICODE
-#define UNICODE
-#endif
 #include <windows.h>
 
 #include <functional>
@@ -35,10 +32,6 @@ public:
         }
     }
     UINT Interval() const { return interval_; }
-    void SetInterval(UINT interval) {
-        interval_ = interval;
-        if (enabled_) SetEnabled(true);
-    }
 
     std::function<void()> onTick;
 

@@ -1,0 +1,175 @@
+#include "Folders.h"
+
+#include <winnetwk.h>
+
+#include <cwctype>
+
+#include "LongPath.h"
+#include "Owned.h"
+
+namespace falvori {
+
+namespace {
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+bool HasDriveLetter(const std::wstring& text) {
+    return text.size() >= 2 && text[1] == L':' && std::iswalpha(text[0]);
+}
+
+// Keeps Windows from asking "insert a disk" while drives are looked at.
+class NoCriticalErrorBoxes {
+public:
+    NoCriticalErrorBoxes() { SetThreadErrorMode(SEM_FAILCRITICALERRORS, &old_); }
+    NoCriticalErrorBoxes(const NoCriticalErrorBoxes&) = delete;
+    NoCriticalErrorBoxes& operator=(const NoCriticalErrorBoxes&) = delete;
+    ~NoCriticalErrorBoxes() { SetThreadErrorMode(old_, nullptr); }
+
+private:
+    DWORD old_ = 0;
+};
+
+std::wstring VolumeLabel(const std::wstring& root) {
+    wchar_t label[MAX_PATH + 1] = L"";
+    if (!GetVolumeInformationW(root.c_str(), label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0))
+        return {};
+    return label;
+}
+
+// The share a drive letter is mapped to, as the system remembers it; a
+// disconnected drive keeps its name.
+std::wstring NetworkName(const std::wstring& drive) {
+    std::wstring name(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD size = static_cast<DWORD>(name.size());
+        DWORD result = WNetGetConnectionW(drive.c_str(), name.data(), &size);
+        if (result == NO_ERROR || result == ERROR_CONNECTION_UNAVAIL) {
+            name.resize(std::char_traits<wchar_t>::length(name.c_str()));
+            return name;
+        }
+        if (result != ERROR_MORE_DATA || size <= name.size()) return {};
+        name.resize(size);
+    }
+}
+
+}  // namespace
+
+std::size_t RootLength(const std::wstring& path) {
+    if (HasDriveLetter(path)) return path.size() >= 3 && IsSeparator(path[2]) ? 3 : 0;
+    if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+        // \\server\share
+        std::size_t server = path.find_first_of(L"\\/", 2);
+        if (server == std::wstring::npos) return 0;
+        std::size_t share = path.find_first_of(L"\\/", server + 1);
+        return share == std::wstring::npos ? path.size() : share;
+    }
+    return 0;
+}
+
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
+    if (!folder.empty() && IsSeparator(folder.back())) return folder + name;
+    return folder + L'\\' + name;
+}
+
+std::vector<std::wstring> SplitFolder(const std::wstring& path) {
+    std::vector<std::wstring> parts;
+    std::size_t root = RootLength(path);
+    if (root == 0) return parts;
+    parts.push_back(path.substr(0, root));
+    std::size_t start = root;
+    while (start < path.size()) {
+        if (IsSeparator(path[start])) {
+            ++start;
+            continue;
+        }
+        std::size_t end = path.find_first_of(L"\\/", start);
+        if (end == std::wstring::npos) end = path.size();
+        parts.push_back(path.substr(start, end - start));
+        start = end;
+    }
+    return parts;
+}
+
+DWORD ResolveFolder(const std::wstring& text, const std::wstring& current, std::wstring& full) {
+    if (text.empty()) return ERROR_PATH_NOT_FOUND;
+    std::wstring wanted = text;
+    bool networkPath = text.size() >= 2 && IsSeparator(text[0]) && IsSeparator(text[1]);
+    if (!HasDriveLetter(text) && !networkPath && !current.empty()) {
+        // A list opens relative paths on its own drive, not the process's.
+        if (IsSeparator(text[0])) {
+            std::size_t root = RootLength(current);
+            wanted = current.substr(0, root) + (root && IsSeparator(current[root - 1]) ? text.substr(1) : text);
+        } else {
+            wanted = JoinPath(current, text);
+        }
+    }
+    unsigned long error = 0;
+    std::wstring path = FullPath(wanted, &error);
+    if (path.empty()) return error ? error : ERROR_BAD_PATHNAME;
+    std::size_t root = RootLength(path);
+    if (root == 0) return ERROR_BAD_PATHNAME;
+    while (path.size() > root && IsSeparator(path.back())) path.pop_back();
+    if (HasDriveLetter(path)) path[0] = static_cast<wchar_t>(std::towlower(path[0]));
+    full = path;
+    return ERROR_SUCCESS;
+}
+
+DWORD ReadFolder(const std::wstring& folder, Entries which, std::vector<std::wstring>& names) {
+    NoCriticalErrorBoxes quiet;
+    std::vector<std::wstring> found;
+    WIN32_FIND_DATAW data;
+    OwnedFind find(FindFirstFileExW(JoinPath(folder, L"*").c_str(), FindExInfoBasic, &data,
+                                    which == Entries::Folders ? FindExSearchLimitToDirectories
+                                                              : FindExSearchNameMatch,
+                                    nullptr, 0));
+    if (!find) {
+        DWORD error = GetLastError();
+        // An empty root folder has no "." entry to find.
+        if (error != ERROR_FILE_NOT_FOUND) return error;
+        names.clear();
+        return ERROR_SUCCESS;
+    }
+    do {
+        bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (isFolder != (which == Entries::Folders)) continue;
+        std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        found.push_back(std::move(name));
+    } while (FindNextFileW(find.Get(), &data));
+    DWORD error = GetLastError();
+    if (error != ERROR_NO_MORE_FILES) return error;
+    names = std::move(found);
+    return ERROR_SUCCESS;
+}
+
+std::wstring DescribeDrive(wchar_t letter, UINT type, const DriveQuestions& ask) {
+    std::wstring text{letter, L':'};
+    std::wstring name;
+    // A network drive's label would come from its server, which may be
+    // gone: the window would wait for the network's time-out. Removable
+    // and optical drives stay untouched too: asking them for a label can
+    // spin up a medium or wait for one.
+    if (type == DRIVE_FIXED || type == DRIVE_RAMDISK)
+        name = ask.volumeLabel ? ask.volumeLabel() : std::wstring();
+    else if (type == DRIVE_REMOTE)
+        name = ask.networkName ? ask.networkName() : std::wstring();
+    if (!name.empty()) text += L" [" + name + L"]";
+    return text;
+}
+
+std::vector<std::wstring> DriveTexts() {
+    NoCriticalErrorBoxes quiet;
+    std::vector<std::wstring> texts;
+    DWORD mask = GetLogicalDrives();
+    for (int bit = 0; bit < 26; ++bit) {
+        if (!(mask & (1u << bit))) continue;
+        wchar_t letter = static_cast<wchar_t>(L'a' + bit);
+        std::wstring drive{letter, L':'};
+        std::wstring root = drive + L'\\';
+        texts.push_back(DescribeDrive(letter, GetDriveTypeW(root.c_str()),
+                                      {[&] { return VolumeLabel(root); }, [&] { return NetworkName(drive); }}));
+    }
+    return texts;
+}
+
+}  // namespace falvori
