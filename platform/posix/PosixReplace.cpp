@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <random>
 #include <stdio.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -11,6 +12,7 @@
 #include "Destination.h"
 #include "FileAttributes.h"
 #include "IntermediateFile.h"
+#include "Leftovers.h"
 #include "PosixCopy.h"
 #include "PosixPlatform.h"
 
@@ -112,7 +114,7 @@ Failure MoveIntoPlace(HeldIntermediate& held, const std::string& from, int folde
 std::string RandomName() {
     static std::mt19937 random{std::random_device{}()};
     static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    std::string name = ".~Falvori~";
+    std::string name = kNewFilePrefix;
     for (int i = 0; i < 6; ++i) name += kDigits[random() % (sizeof kDigits - 1)];
     return name;
 }
@@ -135,19 +137,31 @@ Failure LinkNewFile(int out, int folder, const Destination& d, std::string& name
 
 // Opens a new file in the folder that has no name yet, so that a killed
 // conversion leaves nothing behind; named only where the file system cannot.
-Failure CreateNewFile(int folder, const Destination& d, UniqueFd& out, std::string& name) {
+// lock keeps the file locked until it has taken the destination's name, so
+// that RemoveLeftovers knows it from one left by a killed conversion.
+Failure CreateNewFile(int folder, const Destination& d, UniqueFd& out, UniqueFd& lock,
+                      std::string& name) {
     const mode_t mode = d.way == ReplaceWay::New ? 0666 : 0600;
     out.reset(::openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode));
-    if (out) return {};
-    const int err = errno;
-    if (err != EOPNOTSUPP && err != EISDIR && err != EINVAL) return ErrnoFailure(err);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name = RandomName();
-        out.reset(::openat(folder, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode));
-        if (out) return {};
-        if (errno != EEXIST) return ErrnoFailure(errno);
+    if (!out) {
+        const int err = errno;
+        if (err != EOPNOTSUPP && err != EISDIR && err != EINVAL) return ErrnoFailure(err);
+        for (int attempt = 0; attempt < 100 && !out; ++attempt) {
+            name = RandomName();
+            out.reset(::openat(folder, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+            if (!out && errno != EEXIST) return ErrnoFailure(errno);
+        }
+        if (!out) return ErrnoFailure(EEXIST);
     }
-    return ErrnoFailure(EEXIST);
+    // Read-only, so that only the checked close of out can lose data.
+    const std::string self = "/proc/self/fd/" + std::to_string(out.get());
+    lock.reset(::open(self.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!lock || ::flock(lock.get(), LOCK_EX) != 0) {
+        const Failure failure = ErrnoFailure(errno);
+        if (!name.empty()) ::unlinkat(folder, name.c_str(), 0);
+        return failure;
+    }
+    return {};
 }
 
 // Copies into a new file beside the destination that then takes its name.
@@ -158,9 +172,11 @@ Failure CopyIntoNewFile(int in, int folder, Destination& d, Outcome& outcome) {
         d.way = ReplaceWay::InPlace;
         return {};
     }
+    RemoveLeftovers(folder);
     UniqueFd out;
+    UniqueFd lock;
     std::string name;  // a named new file's name, empty while it has none
-    if (Failure f = CreateNewFile(folder, d, out, name)) return f;
+    if (Failure f = CreateNewFile(folder, d, out, lock, name)) return f;
     auto removeNamed = [&] {
         if (!name.empty()) ::unlinkat(folder, name.c_str(), 0);
     };

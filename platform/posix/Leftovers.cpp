@@ -1,0 +1,50 @@
+#include "Leftovers.h"
+
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <string>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "UniqueFd.h"
+
+namespace falvori {
+
+namespace {
+
+bool IsOurName(const char* name) {
+    const std::size_t prefix = sizeof kNewFilePrefix - 1;
+    return std::strncmp(name, kNewFilePrefix, prefix) == 0 && std::strlen(name) == prefix + 6;
+}
+
+void RemoveIfLeftOver(int folder, const char* name) {
+    UniqueFd fd(::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat st {}, named {};
+    if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() ||
+        st.st_nlink != 1)
+        return;
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return;  // a running conversion's
+    if (::fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) != 0 || named.st_ino != st.st_ino ||
+        named.st_dev != st.st_dev)
+        return;
+    ::unlinkat(folder, name, 0);
+}
+
+}  // namespace
+
+void RemoveLeftovers(int folder) {
+    const int listed = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listed < 0) return;
+    DIR* dir = ::fdopendir(listed);
+    if (!dir) {
+        ::close(listed);
+        return;
+    }
+    while (const dirent* entry = ::readdir(dir))
+        if (IsOurName(entry->d_name)) RemoveIfLeftOver(folder, entry->d_name);
+    ::closedir(dir);
+}
+
+}  // namespace falvori
