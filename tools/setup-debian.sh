@@ -8,6 +8,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64
   xvfb xdotool x11-utils imagemagick libx11-dev
   icu-devtools zip unzip libcap2-bin
+  acl attr strace
   dpkg-dev lintian man-db groff-base
 )
 
