@@ -261,20 +261,42 @@ def windows_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
-def wine_environment(prefix):
+WINE64 = "/usr/lib/wine/wine64"
+
+
+def is_64_bit(exe):
+    """Whether a Windows program is x86-64 code (its PE header's machine)."""
+    with open(exe, "rb") as f:
+        head = f.read(4096)
+    at = int.from_bytes(head[0x3C:0x40], "little")
+    return head[at + 4:at + 6] == b"\x64\x86"
+
+
+def runs_32_bit_wine():
+    return subprocess.run(["wine", "--version"], capture_output=True).returncode == 0
+
+
+def wine_command(exe):
+    return [WINE64, exe] if is_64_bit(exe) else ["wine", exe]
+
+
+def wine_environment(prefix, exe):
     env = dict(os.environ)
-    env.update(WINEPREFIX=prefix, WINEARCH="win32", WINEDEBUG="-all",
-               WINEDLLOVERRIDES="mscoree,mshtml=")
+    env.update(WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+    if is_64_bit(exe):
+        env.update(WINEARCH="win64", WINELOADER=WINE64)
+    else:
+        env.update(WINEARCH="win32")
     env.pop("DISPLAY", None)  # batch mode shows no window
     return env
 
 
-def prepare_wine(prefix):
-    env = wine_environment(prefix)
+def prepare_wine(prefix, exe):
+    env = wine_environment(prefix, exe)
     ready = os.path.join(prefix, ".bench-ready")
     if not os.path.exists(ready):
         print(f"building a private Wine prefix in {prefix} ...", flush=True)
-        subprocess.run(["wineboot", "-i"], env=env, stdout=subprocess.DEVNULL,
+        subprocess.run(wine_command(exe)[:-1] + ["wineboot", "-i"], env=env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, check=True, timeout=600)
         subprocess.run(["wineserver", "-w"], env=env, check=True, timeout=600)
         open(ready, "w").close()
@@ -337,6 +359,13 @@ def main():
         wine_note = f"Falvori.exe under Wine: skipped, {exe} not built yet"
     elif not shutil.which("wine"):
         wine_note = "Falvori.exe under Wine: skipped, wine is not installed"
+    elif not is_64_bit(exe) and not runs_32_bit_wine():
+        # Some machines cannot execute 32-bit code: the 64-bit build instead.
+        exe64 = os.path.join(os.path.dirname(os.path.dirname(exe)), "win64", "Falvori.exe")
+        if os.path.exists(exe64) and os.path.exists(WINE64):
+            exe = exe64
+        else:
+            wine_note = "Falvori.exe under Wine: skipped, this machine runs no 32-bit code"
 
     iconv_map = iconv_byte_map()
     reference = os.path.join(out, "text.reference")
@@ -362,7 +391,8 @@ def main():
     scenarios = []
     try:
         if wine_note is None:
-            wine_env = prepare_wine(os.path.join(work, "wineprefix"))
+            wine_env = prepare_wine(os.path.join(work, "wineprefix-64" if is_64_bit(exe) else "wineprefix"), exe)
+            print(f"Falvori.exe: {exe} ({'64' if is_64_bit(exe) else '32'}-bit)", flush=True)
 
         def q(path):
             return "'" + path.replace("'", "'\\''") + "'"
@@ -393,7 +423,7 @@ def main():
             if wine_env:
                 d = dst("wine")
                 wine_args = [windows_path(a) for a in conv_args(d)]
-                s.programs.append(Program("Falvori.exe (Wine)", ["wine", exe, "m"] + wine_args, d,
+                s.programs.append(Program("Falvori.exe (Wine)", wine_command(exe) + ["m"] + wine_args, d,
                                           wine_env, converted))
             from_ = (lambda d: d) if in_place else (lambda d: src)
             d = dst("iconv")
