@@ -119,8 +119,10 @@ public:
     // Whether "-" names standard input as a source and standard output as a
     // destination. Where it does not, "-" is a file name like any other.
     virtual bool HasStandardStreams() { return false; }
-    // Standard output, written as the converted bytes are made.
-    virtual std::unique_ptr<File> OpenStandardOutput(Failure& failure) {
+    // Standard output, written as the converted bytes are made. Refused when
+    // it is the very file that source reads: that conversion would never end.
+    virtual std::unique_ptr<File> OpenStandardOutput(const File& source, Failure& failure) {
+        (void)source;
         failure = {-1, "no standard output"};
         return nullptr;
     }

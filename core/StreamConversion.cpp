@@ -24,7 +24,7 @@ ExitStatus Core::ConvertToStandardOutput(const std::string& quelle) {
     // and no reader may take a cut-off stream for a whole one.
     const Doing writing{"Standardausgabe kann nicht geschrieben werden", "-"};
     Failure failure;
-    std::unique_ptr<File> out = platform_.OpenStandardOutput(failure);
+    std::unique_ptr<File> out = platform_.OpenStandardOutput(*source, failure);
     if (!out) {
         platform_.ShowFailure(failure, writing);
         return kExitFatal;

@@ -119,11 +119,16 @@ std::unique_ptr<File> PosixPlatform::OpenStandardInput(Failure& failure) {
     return std::make_unique<StreamFile>(STDIN_FILENO);
 }
 
-std::unique_ptr<File> PosixPlatform::OpenStandardOutput(Failure& failure) {
+std::unique_ptr<File> PosixPlatform::OpenStandardOutput(const File& source, Failure& failure) {
     if (closedAtStart_ & (1u << STDOUT_FILENO)) {
         failure = ErrnoFailure(EBADF);
         return nullptr;
     }
+    int sourceFd = -1;
+    if (auto* file = dynamic_cast<const PosixFile*>(&source)) sourceFd = file->fd();
+    if (auto* stream = dynamic_cast<const StreamFile*>(&source)) sourceFd = stream->fd();
+    failure = NotTheSameFile(sourceFd, STDOUT_FILENO);
+    if (failure) return nullptr;
     return std::make_unique<StreamFile>(STDOUT_FILENO);
 }
 

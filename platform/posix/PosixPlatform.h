@@ -42,7 +42,7 @@ public:
     Failure endOfFileFailure() override;
 
     bool HasStandardStreams() override { return true; }
-    std::unique_ptr<File> OpenStandardOutput(Failure& failure) override;
+    std::unique_ptr<File> OpenStandardOutput(const File& source, Failure& failure) override;
 
 private:
     void releaseLock(const std::string& path);

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "PosixPlatform.h"
@@ -51,6 +52,14 @@ Failure StreamFile::close() {
     const int copy = ::fcntl(fd_, F_DUPFD_CLOEXEC, 3);
     if (copy < 0) return ErrnoFailure(errno);
     if (::close(copy) != 0 && errno != EINTR) return ErrnoFailure(errno);
+    return {};
+}
+
+Failure NotTheSameFile(int sourceFd, int outputFd) {
+    struct stat in {}, out {};
+    if (sourceFd < 0 || ::fstat(sourceFd, &in) != 0 || ::fstat(outputFd, &out) != 0) return {};
+    if (S_ISREG(out.st_mode) && in.st_dev == out.st_dev && in.st_ino == out.st_ino)
+        return {EINVAL, "Quelldatei und Standardausgabe sind dieselbe Datei"};
     return {};
 }
 

@@ -15,10 +15,15 @@ public:
     IoResult read(void* buffer, std::size_t size) override;
     IoResult write(const void* data, std::size_t size) override;
     Failure close() override;
+    int fd() const { return fd_; }
 
 private:
     int fd_;
 };
+
+// Refuses writing into the ordinary file that is being read (as in
+// "falvori m a - >> a"), which would grow without end.
+Failure NotTheSameFile(int sourceFd, int outputFd);
 
 // Makes sure descriptors 0, 1 and 2 are open, so that no file the program
 // opens later takes their place and receives its messages. Returns, as bits

@@ -190,14 +190,20 @@ class Pipes(e2e.E2ETestCase):
                          [("-", "Standardausgabe kann nicht geschrieben werden",
                            os.strerror(errno.EPIPE))])
         # A full disk behind standard output, and no standard output at all.
-        for name, redirect, err in (("full disk", ">/dev/full", errno.ENOSPC),
-                                    ("closed", ">&-", errno.EBADF)):
+        # The source itself as standard output would grow without end.
+        same = "Quelldatei und Standardausgabe sind dieselbe Datei"
+        for name, redirect, source, text in (
+                ("full disk", ">/dev/full", big, os.strerror(errno.ENOSPC)),
+                ("closed", ">&-", big, os.strerror(errno.EBADF)),
+                ("appended to the source", '>>"$1"', big, same),
+                ("appended to standard input", '<"$1" >>"$1"', "-", same)):
             with self.subTest(case=name):
-                completed = subprocess.run(["bash", "-c", f'"$0" m "$1" - {redirect}',
-                                            e2e.PROGRAM, big], capture_output=True, timeout=60)
+                completed = subprocess.run(["bash", "-c", f'"$0" m "$2" - {redirect}',
+                                            e2e.PROGRAM, big, source], capture_output=True,
+                                           timeout=60)
                 self.assertEqual(completed.returncode, FATAL, completed.stderr)
                 self.assertEqual([line[2] for line in e2e.failure_lines(completed.stderr.decode())],
-                                 [os.strerror(err)])
+                                 [text])
         self.assertEqual(self.read(big), MAC_TEXT * 700_000)
 
 

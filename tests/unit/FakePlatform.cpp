@@ -133,7 +133,7 @@ Failure FakePlatform::copyFile(const std::string& from, const std::string& to) {
     return {};
 }
 
-std::unique_ptr<File> FakePlatform::OpenStandardOutput(Failure&) {
+std::unique_ptr<File> FakePlatform::OpenStandardOutput(const File&, Failure&) {
     return std::make_unique<FakeFile>(*this, kStandardOutput);
 }
 

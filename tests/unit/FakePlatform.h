@@ -72,7 +72,7 @@ public:
     // Standard input is the file "-"; standard output collects in kStandardOutput
     // and fails on a failing Write step like any file.
     bool HasStandardStreams() override { return standardStreams; }
-    std::unique_ptr<File> OpenStandardOutput(Failure& failure) override;
+    std::unique_ptr<File> OpenStandardOutput(const File& source, Failure& failure) override;
 
     // True once, when step is due to fail.
     bool failNow(Step step);
