@@ -189,14 +189,21 @@ Failure CopyIntoNewFile(int in, int folder, Destination& d, Outcome& outcome) {
     }
     if (!failure) failure = SyncFile(out.get());
     const bool unnamed = name.empty();
+    // Unnamed, a new destination is linked under its own name right away.
     if (!failure && unnamed) failure = LinkNewFile(out.get(), folder, d, name);
     if (!failure) failure = out.Close();
-    if (!failure && !(unnamed && d.way == ReplaceWay::New) &&
-        ::renameat2(folder, name.c_str(), folder, d.name.c_str(),
-                    d.way == ReplaceWay::New ? RENAME_NOREPLACE : 0) != 0)
+    if (!failure && d.way != ReplaceWay::New &&
+        ::renameat(folder, name.c_str(), folder, d.name.c_str()) != 0)
         failure = ErrnoFailure(errno);
+    if (!failure && d.way == ReplaceWay::New && !unnamed) {
+        // A second name, never over a file that appeared meanwhile.
+        if (::linkat(folder, name.c_str(), folder, d.name.c_str(), 0) != 0)
+            failure = ErrnoFailure(errno);
+        else
+            removeNamed();
+    }
     if (failure) {
-        // A new destination already linked under its own name is ours to remove.
+        // Ours to remove, also a new destination already linked under its name.
         removeNamed();
         return failure;
     }

@@ -21,10 +21,12 @@
 #include <fcntl.h>
 #include <limits.h>
 
-enum { READ, WRITE, PREAD, PWRITE, COPY, FSYNC, FDATASYNC, CLOSE, RENAME, RENAMEAT, RENAMEAT2, LINKAT, CALLS };
+enum { READ, WRITE, PREAD, PWRITE, COPY, FSYNC, FDATASYNC, CLOSE, RENAME, RENAMEAT, RENAMEAT2, LINKAT,
+       TMPFILE, CALLS };
+/* "o_tmpfile" is an openat that makes an unnamed file. */
 static const char* const names[CALLS] = {"read", "write", "pread64", "pwrite64", "copy_file_range",
                                          "fsync", "fdatasync", "close", "rename", "renameat",
-                                         "renameat2", "linkat"};
+                                         "renameat2", "linkat", "o_tmpfile"};
 static long counts[CALLS];
 
 struct fault { int call; long nth; int err; /* 0: short */ };
@@ -34,7 +36,8 @@ static int fault_count = -1;
 static int error_number(const char* name) {
     static const struct { const char* name; int value; } known[] = {
         {"EIO", EIO}, {"ENOSPC", ENOSPC}, {"EDQUOT", EDQUOT}, {"EXDEV", EXDEV},
-        {"EINTR", EINTR}, {"EPERM", EPERM}, {"EACCES", EACCES}, {"EINVAL", EINVAL}};
+        {"EINTR", EINTR}, {"EPERM", EPERM}, {"EACCES", EACCES}, {"EINVAL", EINVAL},
+        {"EOPNOTSUPP", EOPNOTSUPP}};
     for (size_t i = 0; i < sizeof known / sizeof known[0]; ++i)
         if (strcmp(known[i].name, name) == 0) return known[i].value;
     return atoi(name);
@@ -203,4 +206,20 @@ int linkat(int fromdir, const char* from, int todir, const char* to, int flags) 
     const int f = fault_for(LINKAT, -1);
     if (f > 0) return errno = f, -1;
     return real(fromdir, from, todir, to, flags);
+}
+
+int openat(int dir, const char* path, int flags, ...) {
+    REAL(int, "openat", int, const char*, int, ...);
+    mode_t mode = 0;
+    if (flags & (O_CREAT | __O_TMPFILE)) {
+        va_list args;
+        va_start(args, flags);
+        mode = va_arg(args, mode_t);
+        va_end(args);
+    }
+    if ((flags & O_TMPFILE) == O_TMPFILE) {
+        const int f = fault_for(TMPFILE, -1);
+        if (f > 0) return errno = f, -1;
+    }
+    return real(dir, path, flags, mode);
 }
