@@ -327,6 +327,9 @@ def main():
     ap.add_argument("--work-dir", default=os.path.join(ROOT, "build", "bench"),
                     help="where inputs and outputs go (default build/bench)")
     ap.add_argument("--no-wine", action="store_true", help="leave out Falvori.exe under Wine")
+    ap.add_argument("--before", metavar="FALVORI",
+                    help="an earlier build of falvori to time beside this one, with temp on\n"
+                         "the destination's file system and (where there is one) on a tmpfs")
     args = ap.parse_args()
 
     work = os.path.abspath(args.work_dir)
@@ -420,6 +423,14 @@ def main():
                 d = dst("falvori-tmpfs")
                 s.programs.append(Program("falvori, temp on tmpfs", [native, "m"] + conv_args(d), d,
                                           dict(os.environ, temp=elsewhere), converted))
+            if args.before:
+                for label, env, tag_ in (("before", native_env, "before"),
+                                         ("before, temp on tmpfs", dict(os.environ, temp=elsewhere),
+                                          "before-tmpfs")):
+                    if env.get("temp"):
+                        d = dst(tag_)
+                        s.programs.append(Program(label, [args.before, "m"] + conv_args(d), d, env,
+                                                  converted))
             if wine_env:
                 d = dst("wine")
                 wine_args = [windows_path(a) for a in conv_args(d)]
@@ -539,13 +550,15 @@ def print_report(args, files, scenarios, small, rss, temp, out, elsewhere, wine_
                 ("falvori", "iconv", "<= 0.2", 0.2),
                 ("Falvori.exe (Wine)", "falvori", "<= 2.5", 2.5),
                 ("falvori", "cp+sync" if s.name == "new" else "cp+sync+mv", "(same durability)", None),
-                ("falvori, temp on tmpfs", "falvori", "(temp elsewhere)", None)]
+                ("falvori, temp on tmpfs", "falvori", "(temp elsewhere)", None),
+                ("falvori", "before", "(earlier build)", None),
+                ("falvori, temp on tmpfs", "before, temp on tmpfs", "(earlier build)", None)]
         for a, b, target, limit in rows:
             r = s.ratio(a, b)
             if not r:
                 continue
             judgement = verdict(r[0] <= limit) if limit else ""
-            print(f"{'':{len(s.name) + 2}}{a + ' / ' + b:44} {r[0]:5.2f} ({r[1]:.2f}-{r[2]:.2f})  "
+            print(f"{'':{len(s.name) + 2}}{a + ' / ' + b:50} {r[0]:5.2f} ({r[1]:.2f}-{r[2]:.2f})  "
                   f"target {target:18} {judgement}")
 
     print()
