@@ -5,7 +5,7 @@
 
 namespace falvori {
 
-// tableFolders: where the table file is looked for, in that order.
+// The two places the table file is looked for, in that order, as full paths.
 std::string HelpText(const std::string& besideProgram, const std::string& shared);
 std::string VersionText();
 

@@ -1,4 +1,5 @@
 // The Linux command-line program: the same conversion core, no window.
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
