@@ -1,29 +1,35 @@
 #include "CopyOver.h"
 
 #include <cwchar>
-#include <vector>
 
-#include "LongPath.h"
+#include "HandleSteps.h"
 #include "SystemError.h"
-#include "UniqueHandle.h"
 
 namespace falvori {
 
 namespace {
 
-constexpr std::size_t kBufferSize = 256 * 1024;
+// Attributes a new file can be given by handle; the rest refuse a replace.
+constexpr DWORD kCarriedAttributes =
+    FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE;
 
-// A new, empty file with a name of its own in folder; open for writing and
-// for nobody else.
-UniqueHandle CreateUniqueFile(const std::wstring& folder, std::wstring& name, Failure& failure) {
+}  // namespace
+
+UniqueHandle CreateBeside(const std::wstring& destination, DWORD access, DWORD flags, std::wstring& name,
+                          Failure& failure) {
+    const std::size_t slash = destination.rfind(L'\\');
+    if (slash == std::wstring::npos) {
+        failure = SystemFailure(ERROR_INVALID_NAME);
+        return {};
+    }
     static unsigned counter = 0;
     const unsigned base = GetTickCount() ^ (GetCurrentProcessId() << 16);
     for (unsigned attempt = 0; attempt < 1000; ++attempt) {
         wchar_t leaf[32];
         std::swprintf(leaf, 32, L"\\~fv%08x.tmp", base + counter++);
-        name = SystemPath(folder + leaf);
-        UniqueHandle file(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        name = destination.substr(0, slash) + leaf;
+        UniqueHandle file(CreateFileW(name.c_str(), access, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | flags,
+                                      nullptr));
         if (file.valid()) return file;
         const DWORD error = GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
@@ -35,55 +41,48 @@ UniqueHandle CreateUniqueFile(const std::wstring& folder, std::wstring& name, Fa
     return {};
 }
 
-Failure CopyContents(HANDLE source, HANDLE target) {
-    LARGE_INTEGER start{};
-    if (!SetFilePointerEx(source, start, nullptr, FILE_BEGIN)) return LastFailure();
-    std::vector<char> buffer(kBufferSize);
-    for (;;) {
-        DWORD got = 0;
-        if (!ReadFile(source, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr))
-            return LastFailure();
-        if (got == 0) break;
-        DWORD done = 0;
-        while (done < got) {
-            DWORD put = 0;
-            if (!WriteFile(target, buffer.data() + done, got - done, &put, nullptr)) return LastFailure();
-            done += put;
-        }
+Failure CarryOver(HANDLE file, const Carried& carried) {
+    if (carried.security) {
+        if (Failure failure = GiveSecurity(file, *carried.security)) return failure;
     }
-    // The data must be on disk before the name moves over to it.
-    if (!FlushFileBuffers(target)) return LastFailure();
+    if (carried.info) {
+        FILE_BASIC_INFO basic{};  // times left 0 stay as they are
+        basic.CreationTime.LowPart = carried.info->ftCreationTime.dwLowDateTime;
+        basic.CreationTime.HighPart = static_cast<LONG>(carried.info->ftCreationTime.dwHighDateTime);
+        const DWORD attributes = carried.info->dwFileAttributes & kCarriedAttributes;
+        basic.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+        if (!SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic)) return LastFailure();
+    }
     return {};
 }
 
-}  // namespace
-
-Failure CopyOver(HANDLE source, const std::wstring& destination) {
-    unsigned long error = 0;
-    const std::wstring full = FullPath(destination, &error);
-    if (full.empty()) return SystemFailure(error);
-    const std::size_t slash = full.rfind(L'\\');
-    if (slash == std::wstring::npos) return SystemFailure(ERROR_INVALID_NAME);
-    const std::wstring folder = full.substr(0, slash);
-
+Failure CopyOver(HANDLE source, const std::wstring& destination, bool replace, const Carried& carried) {
     Failure failure;
-    std::wstring temporary;
-    UniqueHandle target = CreateUniqueFile(folder, temporary, failure);
+    std::wstring name;
+    UniqueHandle target = CreateBeside(destination, GENERIC_WRITE | DELETE | READ_CONTROL | WRITE_DAC, 0, name, failure);
     if (!target.valid()) return failure;
+    // Gone by itself if we are killed or fail before the rename.
+    const bool pending = !SetDeletePending(target.get(), true);
 
-    failure = CopyContents(source, target.get());
+    // What cannot be carried over stops the copy before it starts.
+    failure = CarryOver(target.get(), carried);
+    if (!failure) failure = CopyBytes(source, target.get());
+    // The data must be on disk before the name moves over to it.
+    if (!failure) failure = Flush(target.get());
+    if (!failure && pending) failure = SetDeletePending(target.get(), false);
     if (!failure) {
-        const DWORD closeError = target.close();
-        if (closeError) failure = SystemFailure(closeError);
+        failure = RenameByHandle(target.get(), destination, replace);
+        if (failure && pending) SetDeletePending(target.get(), true);
     }
-    if (!failure && !MoveFileExW(temporary.c_str(), destination.c_str(),
-                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        failure = LastFailure();
     if (failure) {
         target.reset();
-        DeleteFileW(temporary.c_str());
+        if (!pending) DeleteFileW(name.c_str());
+        return failure;
     }
-    return failure;
+    // And the new name too.
+    if (Failure flushed = Flush(target.get())) return flushed;
+    const DWORD closeError = target.close();
+    return closeError ? SystemFailure(closeError) : Failure{};
 }
 
 }  // namespace falvori

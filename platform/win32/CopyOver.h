@@ -1,18 +1,35 @@
-// Replaces a file by a copy so that the destination path always names either
-// the old file or the complete copy: the copy goes into a new file beside the
-// destination first and then takes the destination's name in one step.
+// The copy that replaces a destination in one step: the bytes go into a new
+// file beside it, which is marked for deletion until it takes the
+// destination's name, so that a killed conversion leaves nothing behind.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
+#include "FileSecurity.h"
 #include "Platform.h"
+#include "UniqueHandle.h"
 
 namespace falvori {
 
-// Copies what source holds from its first byte on to destination (a path
-// for the file API). Leaves no file of its own behind when it fails.
-Failure CopyOver(HANDLE source, const std::wstring& destination);
+// A new file with a name of its own in the folder of destination (a path in
+// the \\?\ form), open with access for nobody else.
+UniqueHandle CreateBeside(const std::wstring& destination, DWORD access, DWORD flags, std::wstring& name,
+                          Failure& failure);
+
+// What the replacement carries over from the file it replaces (nothing for
+// a new destination: the new file has what its folder gives it).
+struct Carried {
+    const SecurityBytes* security = nullptr;
+    const BY_HANDLE_FILE_INFORMATION* info = nullptr;
+};
+
+// Copies source from its first byte on into a new file that then takes the
+// name destination; replace: a file of that name may be replaced.
+Failure CopyOver(HANDLE source, const std::wstring& destination, bool replace, const Carried& carried);
+
+// Gives file the old file's security, attributes and creation time.
+Failure CarryOver(HANDLE file, const Carried& carried);
 
 }  // namespace falvori

@@ -6,13 +6,31 @@ namespace falvori {
 
 namespace {
 
-// Below this the classic API works for files and folders alike (a folder
-// must leave room for an 8.3 name, hence the 12).
-constexpr std::size_t kClassicLimit = MAX_PATH - 12;
-
 bool HasPrefix(const std::wstring& path) {
     return path.size() >= 4 && path[0] == L'\\' && path[1] == L'\\' &&
            (path[2] == L'?' || path[2] == L'.') && path[3] == L'\\';
+}
+
+bool IsDevicePath(const std::wstring& path) { return path.rfind(L"\\\\.\\", 0) == 0; }
+
+std::size_t LeafStart(const std::wstring& path) {
+    const std::size_t slash = path.find_last_of(L"\\/");
+    if (slash != std::wstring::npos) return slash + 1;
+    if (path.size() >= 2 && path[1] == L':') return 2;  // "c:name", relative to the drive's folder
+    return 0;
+}
+
+// The classic API read the last component as a device name: take the
+// folder's full path and put the leaf after it, trimmed as the classic API
+// trims a file name (trailing dots and blanks go).
+std::wstring FileInFolder(const std::wstring& path) {
+    const std::size_t start = LeafStart(path);
+    std::wstring leaf = path.substr(start);
+    while (!leaf.empty() && (leaf.back() == L'.' || leaf.back() == L' ')) leaf.pop_back();
+    std::wstring folder = FullPath(start == 0 ? L"." : path.substr(0, start));
+    if (folder.empty() || leaf.empty() || IsDevicePath(folder)) return {};
+    if (folder.back() != L'\\') folder += L'\\';
+    return folder + leaf;
 }
 
 }  // namespace
@@ -34,9 +52,13 @@ std::wstring FullPath(const std::wstring& path, unsigned long* error) {
 }
 
 std::wstring SystemPath(const std::wstring& path) {
-    if (path.size() < kClassicLimit || HasPrefix(path)) return path;
-    const std::wstring full = FullPath(path);
+    if (path.empty() || HasPrefix(path)) return path;
+    std::wstring full = FullPath(path);
     if (full.empty()) return path;
+    if (IsDevicePath(full)) {
+        full = FileInFolder(path);
+        if (full.empty()) return path;
+    }
     if (full.size() >= 2 && full[0] == L'\\' && full[1] == L'\\') return L"\\\\?\\UNC\\" + full.substr(2);
     return L"\\\\?\\" + full;
 }
@@ -45,5 +67,7 @@ bool HasWildcard(const std::wstring& path) {
     const std::size_t start = HasPrefix(path) ? 4 : 0;
     return path.find_first_of(L"*?", start) != std::wstring::npos;
 }
+
+std::wstring LeafName(const std::wstring& path) { return path.substr(LeafStart(path)); }
 
 }  // namespace falvori

@@ -1,13 +1,16 @@
-// Paths for the wide-character file API. A path too long for the classic
-// limit of MAX_PATH characters is handed over in the \\?\ form, which lifts
-// the limit but is taken literally by the system, so it is made absolute and
-// normalised first.
+// Paths for the wide-character file API. Every path goes to the system in
+// the \\?\ form: it lifts the classic limit of MAX_PATH characters, and it
+// names the file itself, where the classic form turns a last component like
+// "nul.txt" into the device NUL. The system takes that form literally, so
+// the path is made absolute and normalised first, as the classic API would.
 #pragma once
 
 #include <string>
 
 namespace falvori {
 
+// The \\?\ form of path (\\?\UNC\ for a network path). A path that already
+// starts with \\?\ or \\.\ is taken as the user wrote it.
 std::wstring SystemPath(const std::wstring& path);
 
 // The absolute, normalised form of path; "" with *error set when the system
@@ -16,5 +19,8 @@ std::wstring FullPath(const std::wstring& path, unsigned long* error = nullptr);
 
 // Whether the name holds * or ?, apart from a leading \\?\ or \\.\ prefix.
 bool HasWildcard(const std::wstring& path);
+
+// The last component of path (after the last \ or / or drive colon).
+std::wstring LeafName(const std::wstring& path);
 
 }  // namespace falvori

@@ -1,8 +1,11 @@
 #include "Win32Platform.h"
 
 #include "CommandLineText.h"
-#include "CopyOver.h"
+#include "DeviceName.h"
+#include "HandleSteps.h"
+#include "IntermediateFile.h"
 #include "LongPath.h"
+#include "ReplaceDestination.h"
 #include "SystemError.h"
 #include "Utf.h"
 #include "Win32File.h"
@@ -90,16 +93,9 @@ std::unique_ptr<File> Win32Platform::openForReading(const std::string& path, Fai
 
 std::unique_ptr<File> Win32Platform::createForWriting(const std::string& path, Failure& failure) {
     held_.erase(path);  // left open by an earlier, cancelled conversion
-    // Read and delete access too: the copy reads it and deleteFile removes it
-    // through this very handle.
-    auto handle = std::make_shared<UniqueHandle>(CreateFileW(FilePath(path).c_str(),
-                                                             GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
-                                                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!handle->valid()) {
-        failure = LastFailure();
-        return nullptr;
-    }
-    held_[path] = handle;
+    auto handle = std::make_shared<UniqueHandle>(OpenIntermediateFile(FilePath(path), failure));
+    if (!handle->valid()) return nullptr;
+    held_[path] = Held{handle};
     return std::make_unique<Win32File>(std::move(handle));
 }
 
@@ -122,11 +118,13 @@ Failure Win32Platform::deleteFile(const std::string& path) {
     auto held = held_.find(path);
     if (held != held_.end()) {
         // Ours and still open: mark it for deletion, it goes when we let go.
-        FILE_DISPOSITION_INFO disposition{TRUE};
-        if (!SetFileInformationByHandle(held->second->get(), FileDispositionInfo, &disposition,
-                                        sizeof disposition))
-            return LastFailure();
-        const DWORD error = held->second->close();
+        // Once it has become the destination, the name belongs to whoever
+        // made a new file there since: we only let go.
+        if (!held->second.moved) {
+            if (Failure failure = SetDeletePending(held->second.handle->get(), true)) return failure;
+        }
+        // (A moved file was let go of when it took the destination's name.)
+        const DWORD error = held->second.handle->close();
         held_.erase(held);
         return error ? SystemFailure(error) : Failure{};
     }
@@ -139,22 +137,26 @@ Failure Win32Platform::deleteFile(const std::string& path) {
 Failure Win32Platform::copyFile(const std::string& from, const std::string& to) {
     const std::wstring target = Widen(to);
     if (HasWildcard(target)) return SystemFailure(ERROR_INVALID_NAME);
-    const std::wstring destination = SystemPath(target);
-
-    // Windows refuses to copy over these; Wine would not, so refuse here.
-    const DWORD attributes = GetFileAttributesW(destination.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                       FILE_ATTRIBUTE_SYSTEM)))
-        return SystemFailure(ERROR_ACCESS_DENIED);
+    // The system's own words for a file named like a device.
+    if (IsDeviceName(LeafName(target))) return SystemFailure(ERROR_BAD_DEVICE);
 
     auto held = held_.find(from);
-    if (held != held_.end()) return CopyOver(held->second->get(), destination);
+    if (held != held_.end()) {
+        UniqueHandle& handle = *held->second.handle;
+        // A Retry after the move: only the flush of the new name or the close was missing.
+        Failure failure = held->second.moved && handle.valid() ? Flush(handle.get()) : Failure{};
+        if (!held->second.moved) failure = ReplaceDestination(handle.get(), true, target, held->second.moved);
+        if (failure || !held->second.moved) return failure;
+        // It is the destination now: let go of it at once.
+        const DWORD error = handle.close();
+        return error ? SystemFailure(error) : Failure{};
+    }
 
-    UniqueHandle source(CreateFileW(FilePath(from).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    UniqueHandle source(CreateFileW(FilePath(from).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!source.valid()) return LastFailure();
-    return CopyOver(source.get(), destination);
+    bool moved = false;
+    return ReplaceDestination(source.get(), false, target, moved);
 }
 
 Failure Win32Platform::endOfFileFailure() { return SystemFailure(ERROR_HANDLE_EOF); }

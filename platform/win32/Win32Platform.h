@@ -40,7 +40,13 @@ private:
     // Files made by createForWriting stay open, and closed to everybody else,
     // until deleteFile removes them: another conversion using the same
     // intermediate name cannot write into it between our close and copy.
-    std::map<std::string, std::shared_ptr<UniqueHandle>> held_;
+    struct Held {
+        std::shared_ptr<UniqueHandle> handle;
+        // Renamed into the destination: the name is no longer ours, and
+        // deleting it would delete the destination.
+        bool moved = false;
+    };
+    std::map<std::string, Held> held_;
 };
 
 }  // namespace falvori

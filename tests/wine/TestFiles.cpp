@@ -114,6 +114,50 @@ std::wstring FromLinuxPath(const std::string& path) {
     return windows;
 }
 
+std::string LinuxPath(const std::wstring& path) {
+    using Translate = char*(CDECL*)(const wchar_t*);
+    const auto translate = reinterpret_cast<Translate>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    if (!translate) return {};
+    char* unix = translate(path.c_str());
+    if (!unix) return {};
+    std::string result = unix;
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+}
+
+bool RunLinux(const std::string& script) {
+    // Wine starts a Linux program but hands back no handle to wait on: the
+    // script leaves a mark when it is done.
+    static unsigned counter = 0;
+    MakeFolder(kRoot);
+    const std::wstring mark =
+        kRoot + L"\\linux-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+    const std::string whole = "(" + script + "); touch '" + LinuxPath(mark) + "'";
+    const int n = MultiByteToWideChar(CP_UTF8, 0, whole.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, whole.c_str(), -1, wide.data(), n);
+    wide.resize(wcslen(wide.c_str()));
+    std::wstring line = L"/bin/sh -c \"" + wide + L"\"";
+    std::vector<wchar_t> buffer(line.begin(), line.end());
+    buffer.push_back(L'\0');
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(L"Z:\\bin\\sh", buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &info))
+        return false;
+    if (info.hThread) CloseHandle(info.hThread);
+    if (info.hProcess) CloseHandle(info.hProcess);
+    for (int i = 0; i < 1000; ++i) {
+        if (DeleteFileW(mark.c_str())) return true;
+        Sleep(10);
+    }
+    return false;
+}
+
+std::string ShellQuote(const std::string& path) { return "'" + path + "'"; }
+
 std::wstring SystemText(DWORD code) {
     wchar_t* buffer = nullptr;
     const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |

@@ -39,6 +39,14 @@ std::wstring ListFolder(const std::wstring& path);
 // The Windows path (Z:\...) of a file named by its Linux path.
 std::wstring FromLinuxPath(const std::string& path);
 
+// The Linux path of a file in the prefix (Wine's own translation).
+std::string LinuxPath(const std::wstring& path);
+// Runs a Linux shell script (sh -c) and waits for it: for what a Windows
+// program cannot make (FIFOs, symbolic links to devices, file modes).
+bool RunLinux(const std::string& script);
+// A Linux path in single quotes for a script.
+std::string ShellQuote(const std::string& path);
+
 // The system's description of an error number, as a failure box shows it.
 std::wstring SystemText(DWORD code);
 

@@ -4,9 +4,11 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "CommandLineText.h"
+#include "DeviceName.h"
 #include "LongPath.h"
 #include "MessageBoxProbe.h"
 #include "TestFiles.h"
@@ -57,22 +59,41 @@ TEST(StripProgramName, DropsTheFirstTokenAsTheRuntimeDoes) {
     for (const auto& c : cases) EXPECT_EQ(StripProgramName(c.line), c.rest) << Utf8(c.line);
 }
 
-// Wine opens long paths in any form; Windows needs the \\?\ form, which it
-// takes literally, so it must come absolute and normalised.
-TEST(SystemPath, LongPathsTakeTheExtendedForm) {
+// Every path goes in the \\?\ form, absolute and normalised as the classic
+// API would make it, and naming the file even where the classic API takes
+// the last component for a device.
+TEST(SystemPath, AbsoluteExtendedFormThatNamesTheFile) {
     const std::wstring part(60, L'x');
     const std::wstring tail = part + L"\\" + part + L"\\" + part + L"\\" + part + L"\\a.txt";
+    wchar_t current[MAX_PATH];
+    const DWORD n = GetCurrentDirectoryW(MAX_PATH, current);
+    ASSERT_GT(n, 0u);
+    std::wstring here(current, n);
+    if (here.back() != L'\\') here += L'\\';
     struct Case {
         std::wstring path, expected;
     } cases[] = {
-        {L"C:\\kurz\\a.txt", L"C:\\kurz\\a.txt"},
+        {L"C:\\kurz\\a.txt", L"\\\\?\\C:\\kurz\\a.txt"},
+        {L"C:\\kurz\\nul.txt", L"\\\\?\\C:\\kurz\\nul.txt"},
+        {L"C:/kurz/Com1.txt. .", L"\\\\?\\C:\\kurz\\Com1.txt"},
+        {L"C:\\kurz\\a.txt. .", L"\\\\?\\C:\\kurz\\a.txt"},
+        {L"C:\\nul", L"\\\\?\\C:\\nul"},
+        {L"nul.txt", L"\\\\?\\" + here + L"nul.txt"},
         {L"C:\\" + tail, L"\\\\?\\C:\\" + tail},
         {L"C:\\" + part + L"\\.\\zu\\..\\\\" + tail.substr(part.size() + 1), L"\\\\?\\C:\\" + tail},
-        {L"C:/" + part + L"/" + tail.substr(part.size() + 1), L"\\\\?\\C:\\" + tail},
-        {L"\\\\server\\share\\" + tail, L"\\\\?\\UNC\\server\\share\\" + tail},
+        {L"\\\\server\\share\\nul.txt", L"\\\\?\\UNC\\server\\share\\nul.txt"},
         {L"\\\\?\\C:\\" + tail, L"\\\\?\\C:\\" + tail},
+        {L"\\\\.\\C:\\kurz\\a.txt", L"\\\\.\\C:\\kurz\\a.txt"},  // as the user wrote it
     };
     for (const auto& c : cases) EXPECT_EQ(SystemPath(c.path), c.expected) << Utf8(c.path);
+}
+
+TEST(DeviceName, ReservedNamesWithAnyExtension) {
+    for (const wchar_t* name : {L"nul", L"NUL.txt", L"Con .log", L"aux.tar.gz", L"prn:x", L"COM1", L"lpt9.txt",
+                                L"com\u00b9", L"CONOUT$"})
+        EXPECT_TRUE(IsDeviceName(name)) << Utf8(name);
+    for (const wchar_t* name : {L"null.txt", L"a.nul", L"com0", L"lpt10", L"nul1", L"console", L"x nul", L""})
+        EXPECT_FALSE(IsDeviceName(name)) << Utf8(name);
 }
 
 TEST(Win32Platform, ProgramFolderIsTheFolderOfTheProgram) {
@@ -243,6 +264,179 @@ TEST_F(Win32FilesTest, WrittenFileStaysLockedUntilDeleted) {
     ASSERT_TRUE(file) << failure.text;
     file.reset();
     EXPECT_FALSE(platform_.deleteFile(U(path)));
+}
+
+// What a Linux shell says of a file (stat's format letters: %a mode, %F kind).
+std::string Stat(const std::wstring& path, const char* format) {
+    const std::wstring out = path + L".stat";
+    if (!RunLinux(std::string("stat -c ") + ShellQuote(format) + " " + ShellQuote(LinuxPath(path)) + " 2>/dev/null > " +
+                  ShellQuote(LinuxPath(out))))
+        return "(not run)";
+    std::string text = ReadBytes(out).value_or("(no output)");
+    DeleteFileW(out.c_str());
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    return text;
+}
+
+DWORD KindOf(const std::wstring& path) {
+    // \\?\ so that "nul.txt" is the file, not the device.
+    const std::wstring name = path[1] == L':' ? L"\\\\?\\" + path : path;
+    HANDLE h = CreateFileW(name.c_str(), FILE_READ_ATTRIBUTES, 7, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                           nullptr);
+    if (h == INVALID_HANDLE_VALUE) return FILE_TYPE_UNKNOWN;
+    const DWORD kind = GetFileType(h);
+    CloseHandle(h);
+    return kind;
+}
+
+bool LinuxLink(const std::string& target, const std::wstring& link) {
+    return RunLinux("ln -s " + ShellQuote(target) + " " + ShellQuote(LinuxPath(link)));
+}
+
+// Whatever lies at the intermediate file's name that is not an ordinary file
+// of our own is refused, and nothing that it leads to is touched.
+TEST_F(Win32FilesTest, IntermediateFileIsOnlyEverAnOrdinaryFileOfOurOwn) {
+    const std::wstring other = dir_ / L"fremd.txt";
+    ASSERT_TRUE(WriteBytes(other, "fremd"));
+    struct Case {
+        const char* name;
+        std::function<bool(const std::wstring&)> make;
+        DWORD code;
+    } cases[] = {
+        {"link to /dev/null", [](const std::wstring& p) { return LinuxLink("/dev/null", p); }, ERROR_BAD_DEVICE},
+        {"FIFO", [](const std::wstring& p) { return RunLinux("mkfifo " + ShellQuote(LinuxPath(p))); },
+         ERROR_BAD_DEVICE},
+        {"folder", [](const std::wstring& p) { return MakeFolder(p); }, ERROR_ACCESS_DENIED},
+        {"link to a file", [&](const std::wstring& p) { return LinuxLink(LinuxPath(other), p); },
+         ERROR_CANT_ACCESS_FILE},
+        {"second name of a file", [&](const std::wstring& p) { return !!CreateHardLinkW(p.c_str(), other.c_str(), nullptr); },
+         ERROR_TOO_MANY_LINKS},
+        {"link to nothing", [&](const std::wstring& p) { return LinuxLink(LinuxPath(dir_ / L"nichts"), p); },
+         ERROR_FILE_NOT_FOUND},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::wstring folder = dir_ / (L"temp" + std::to_wstring(++n));
+        ASSERT_TRUE(MakeFolder(folder));
+        const std::wstring path = folder + L"\\~Falvori~";
+        ASSERT_TRUE(c.make(path));
+        Failure failure;
+        EXPECT_FALSE(platform_.createForWriting(U(path), failure));
+        EXPECT_EQ(failure.code, static_cast<int>(c.code)) << failure.text;
+        EXPECT_EQ(ReadBytes(other), "fremd");
+        EXPECT_FALSE(Exists(dir_ / L"nichts")) << "created where a link points";
+    }
+}
+
+// A destination that exists and is no ordinary file is refused and stays
+// what it was; so is a name the classic API reads as a device.
+TEST_F(Win32FilesTest, DestinationThatIsNoOrdinaryFileIsRefused) {
+    const std::wstring source = dir_ / L"quelle.txt";
+    ASSERT_TRUE(WriteBytes(source, "neu"));
+    struct Case {
+        const char* name;
+        std::wstring path;
+        std::function<bool(const std::wstring&)> make;
+        DWORD code;
+        DWORD kind;  // what stays there
+    } cases[] = {
+        {"device", L"Z:\\dev\\null", nullptr, ERROR_BAD_DEVICE, FILE_TYPE_CHAR},
+        {"link to a device", dir_ / L"null-link", [](const std::wstring& p) { return LinuxLink("/dev/null", p); },
+         ERROR_BAD_DEVICE, FILE_TYPE_CHAR},
+        {"FIFO", dir_ / L"fifo", [](const std::wstring& p) { return RunLinux("mkfifo " + ShellQuote(LinuxPath(p))); },
+         ERROR_BAD_DEVICE, FILE_TYPE_PIPE},
+        {"link to nothing", dir_ / L"ins-leere",
+         [&](const std::wstring& p) { return LinuxLink(LinuxPath(dir_ / L"nichts"), p); }, ERROR_FILE_NOT_FOUND,
+         FILE_TYPE_UNKNOWN},
+        {"device name", dir_ / L"nul.txt", nullptr, ERROR_BAD_DEVICE, FILE_TYPE_UNKNOWN},
+        {"device name, no extension", dir_ / L"Con", nullptr, ERROR_BAD_DEVICE, FILE_TYPE_UNKNOWN},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.make) {
+            ASSERT_TRUE(c.make(c.path));
+        }
+        const std::wstring before = ListFolder(dir_.path());
+        const Failure failure = platform_.copyFile(U(source), U(c.path));
+        EXPECT_EQ(failure.code, static_cast<int>(c.code)) << failure.text;
+        EXPECT_EQ(Widen(failure.text), SystemText(c.code));
+        EXPECT_EQ(KindOf(c.path), c.kind);
+        EXPECT_EQ(ListFolder(dir_.path()), before) << "nothing made beside it";
+
+    }
+    EXPECT_FALSE(Exists(L"\\\\?\\" + dir_ / L"nul.txt"));
+}
+
+// The destination stays what it was to the system: its mode (its security
+// under Wine), its other names, the file a link leads to. With the
+// intermediate file on the destination's drive, the file itself moves into
+// place, and its name is free at once; from another drive it is copied.
+TEST_F(Win32FilesTest, ReplacedDestinationStaysWhatItWas) {
+    struct Kind {
+        const char* name;
+        std::function<bool(const std::wstring&)> make;  // beside the plain "alt" file
+        std::function<void(const std::wstring&)> check;
+        bool moves;  // on the same drive; under Wine only where the mode stays as it is
+    } kinds[] = {
+        {"mode 0644", [](const std::wstring&) { return true; },
+         [](const std::wstring& p) { EXPECT_EQ(Stat(p, "%a"), "644"); }, true},
+        {"mode 0600", [](const std::wstring& p) { return RunLinux("chmod 600 " + ShellQuote(LinuxPath(p))); },
+         [](const std::wstring& p) { EXPECT_EQ(Stat(p, "%a"), "600"); }, false},
+        {"mode 0644, new", [](const std::wstring& p) { return DeleteFileW(p.c_str()) != 0; },
+         [](const std::wstring& p) { EXPECT_EQ(Stat(p, "%a"), "644"); }, true},
+        {"second name", [](const std::wstring& p) { return !!CreateHardLinkW((p + L"2").c_str(), p.c_str(), nullptr); },
+         [](const std::wstring& p) { EXPECT_EQ(ReadBytes(p + L"2"), "neu"); }, false},
+        {"symbolic link",
+         [](const std::wstring& p) {
+             return MoveFileW(p.c_str(), (p + L"-ziel").c_str()) && LinuxLink(LinuxPath(p + L"-ziel"), p);
+         },
+         [](const std::wstring& p) {
+             EXPECT_EQ(ReadBytes(p + L"-ziel"), "neu");
+             EXPECT_EQ(Stat(p, "%F"), "symbolic link");
+         }, false},
+    };
+    int n = 0;
+    for (const bool otherDrive : {false, true}) {
+        for (const auto& kind : kinds) {
+            SCOPED_TRACE(std::string(kind.name) + (otherDrive ? ", temp on another drive" : ", temp on the same drive"));
+            const std::wstring folder = dir_ / (L"fall" + std::to_wstring(++n));
+            ASSERT_TRUE(MakeFolder(folder));
+            const std::wstring target = folder + L"\\ziel.txt";
+            ASSERT_TRUE(WriteBytes(target, "alt"));
+            ASSERT_TRUE(kind.make(target));
+            const std::string before = Stat(target, "%a %F %h");
+            // /dev/shm: a file system of its own, so the file is copied.
+            const std::wstring temp =
+                otherDrive ? FromLinuxPath("/dev/shm/falvori-test-" + std::to_string(GetCurrentProcessId())) : folder;
+            ASSERT_TRUE(MakeFolder(temp));
+            const std::wstring intermediate = temp + L"\\~Falvori~";
+
+            Failure failure;
+            auto file = platform_.createForWriting(U(intermediate), failure);
+            ASSERT_TRUE(file) << failure.text;
+            ASSERT_EQ(file->write("neu", 3).count, 3u);
+            ASSERT_FALSE(file->close());
+            failure = platform_.copyFile(U(intermediate), U(target));
+            ASSERT_FALSE(failure) << failure.text;
+            EXPECT_EQ(ReadBytes(target), "neu");
+            kind.check(target);
+            if (kind.name != std::string("mode 0644, new")) {
+                EXPECT_EQ(Stat(target, "%a %F %h"), before);
+            }
+
+            // Moved: another program may take the free name, and keeps it.
+            const bool moved = !otherDrive && kind.moves;
+            EXPECT_EQ(Exists(intermediate), !moved);
+            if (moved) {
+                ASSERT_TRUE(WriteBytes(intermediate, "fremd"));
+            }
+            EXPECT_FALSE(platform_.deleteFile(U(intermediate)));
+            EXPECT_EQ(ReadBytes(intermediate), moved ? std::optional<std::string>("fremd") : std::nullopt);
+            EXPECT_EQ(ListFolder(folder).find(L"~fv"), std::wstring::npos) << "stray copy left behind";
+            if (otherDrive) RemoveTree(temp);
+        }
+    }
 }
 
 TEST_F(Win32FilesTest, CopyReplacesOrCreatesTheWholeFile) {

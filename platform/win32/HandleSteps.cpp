@@ -1,0 +1,95 @@
+#include "HandleSteps.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <vector>
+
+#include "LongPath.h"
+#include "SystemError.h"
+
+namespace falvori {
+
+namespace {
+
+constexpr DWORD kBufferSize = 256 * 1024;
+
+}  // namespace
+
+Failure CopyBytes(HANDLE from, HANDLE to) {
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(from, &size)) return LastFailure();
+    LARGE_INTEGER start{};
+    if (!SetFilePointerEx(from, start, nullptr, FILE_BEGIN)) return LastFailure();
+    if (!SetFilePointerEx(to, start, nullptr, FILE_BEGIN)) return LastFailure();
+    std::vector<char> buffer(kBufferSize);
+    long long copied = 0;
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(from, buffer.data(), kBufferSize, &got, nullptr)) return LastFailure();
+        if (got == 0) break;
+        DWORD done = 0;
+        while (done < got) {
+            DWORD put = 0;
+            if (!WriteFile(to, buffer.data() + done, got - done, &put, nullptr)) return LastFailure();
+            // A write that moves nothing would loop for ever.
+            if (put == 0) return SystemFailure(ERROR_WRITE_FAULT);
+            done += put;
+        }
+        copied += got;
+    }
+    // Fewer bytes than the file holds: the source is not what it claims.
+    if (copied != size.QuadPart) return SystemFailure(ERROR_HANDLE_EOF);
+    if (!SetEndOfFile(to)) return LastFailure();
+    return {};
+}
+
+Failure Flush(HANDLE file) {
+    if (!FlushFileBuffers(file)) return LastFailure();
+    return {};
+}
+
+Failure SetDeletePending(HANDLE file, bool pending) {
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = pending ? TRUE : FALSE;
+    if (!SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition))
+        return LastFailure();
+    return {};
+}
+
+Failure RenameByHandle(HANDLE file, const std::wstring& systemPath, bool replace) {
+    // The call takes the kernel's form of the name: \??\ where the API has \\?\.
+    std::wstring name = systemPath;
+    if (name.rfind(L"\\\\?\\", 0) == 0) name[1] = L'?';
+    const std::size_t bytes = name.size() * sizeof(wchar_t);
+    std::vector<unsigned char> buffer(offsetof(FILE_RENAME_INFO, FileName) + bytes + sizeof(wchar_t));
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = replace ? TRUE : FALSE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(bytes);
+    std::memcpy(info->FileName, name.data(), bytes);
+    if (!SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(buffer.size())))
+        return LastFailure();
+    return {};
+}
+
+bool OpenedUnderName(HANDLE file, const std::wstring& leaf) {
+    std::wstring name(MAX_PATH, L'\0');
+    DWORD n = GetFinalPathNameByHandleW(file, name.data(), static_cast<DWORD>(name.size()), FILE_NAME_NORMALIZED);
+    if (n >= name.size()) {
+        name.resize(n);
+        n = GetFinalPathNameByHandleW(file, name.data(), static_cast<DWORD>(name.size()), FILE_NAME_NORMALIZED);
+    }
+    if (n == 0 || n >= name.size()) return true;
+    name.resize(n);
+    const std::wstring opened = LeafName(name);
+    return CompareStringOrdinal(opened.c_str(), static_cast<int>(opened.size()), leaf.c_str(),
+                                static_cast<int>(leaf.size()), TRUE) == CSTR_EQUAL;
+}
+
+Failure Describe(HANDLE file, BY_HANDLE_FILE_INFORMATION& info) {
+    if (!GetFileInformationByHandle(file, &info)) return LastFailure();
+    return {};
+}
+
+}  // namespace falvori

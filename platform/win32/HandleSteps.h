@@ -1,0 +1,34 @@
+// File steps on a handle the program holds, each checked, each reporting the
+// system's failure: they act on the file opened, whatever its name is now.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "Platform.h"
+
+namespace falvori {
+
+// Gives to all the bytes of from, from its first byte on, and cuts to at
+// their end. A source that yields fewer bytes than its size is a failure.
+Failure CopyBytes(HANDLE from, HANDLE to);
+
+Failure Flush(HANDLE file);
+
+// Marks the file to go when its last handle closes, or takes the mark back.
+Failure SetDeletePending(HANDLE file, bool pending);
+
+// Gives the file the name systemPath (a path in the \\?\ form), replacing a
+// file of that name only when replace is set.
+Failure RenameByHandle(HANDLE file, const std::wstring& systemPath, bool replace);
+
+// Whether the file opened has the name leaf (in any letter case) as the
+// system reports it; true where it cannot say. A link the system follows
+// without telling (Wine, on a Linux symbolic link) reports its target's name.
+bool OpenedUnderName(HANDLE file, const std::wstring& leaf);
+
+// Volume serial number, file index, links, attributes of an open file.
+Failure Describe(HANDLE file, BY_HANDLE_FILE_INFORMATION& info);
+
+}  // namespace falvori

@@ -1,0 +1,195 @@
+#include "ReplaceDestination.h"
+
+#include "CopyOver.h"
+#include "FileSecurity.h"
+#include "HandleSteps.h"
+#include "LongPath.h"
+#include "SystemError.h"
+#include "UniqueHandle.h"
+
+namespace falvori {
+
+namespace {
+
+enum class Way { New, Replace, InPlace };
+
+struct Destination {
+    std::wstring path;  // \\?\ form
+    Way way = Way::New;
+    BY_HANDLE_FILE_INFORMATION info{};
+    SecurityBytes security;
+};
+
+constexpr DWORD kNotReplaced = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                               FILE_ATTRIBUTE_SYSTEM;
+// A new file cannot be made so by handle: keep the file itself.
+constexpr DWORD kKeptInPlace = FILE_ATTRIBUTE_ENCRYPTED | FILE_ATTRIBUTE_COMPRESSED | FILE_ATTRIBUTE_SPARSE_FILE;
+
+UniqueHandle OpenToLook(const std::wstring& path, DWORD access, DWORD flags) {
+    return UniqueHandle(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr));
+}
+
+// Why a disk file there may not be written, 0 when it may.
+DWORD Refusal(const BY_HANDLE_FILE_INFORMATION& info) {
+    return (info.dwFileAttributes & kNotReplaced) ? ERROR_ACCESS_DENIED : 0;
+}
+
+// Whether a name that does not open is taken all the same: a link that
+// leads nowhere (Wine does not list those). Tried by making a file there
+// that goes again at once.
+Failure NameTaken(const std::wstring& path, bool& taken) {
+    UniqueHandle file(CreateFileW(path.c_str(), DELETE, 0, nullptr, CREATE_NEW,
+                                  FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    taken = !file.valid();
+    if (file.valid()) return {};
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? Failure{} : SystemFailure(error);
+}
+
+Failure Inspect(Destination& d) {
+    bool readable = true;
+    UniqueHandle file = OpenToLook(d.path, FILE_READ_ATTRIBUTES | READ_CONTROL, FILE_FLAG_OPEN_REPARSE_POINT);
+    if (!file.valid() && GetLastError() == ERROR_ACCESS_DENIED) {
+        readable = false;
+        file = OpenToLook(d.path, FILE_READ_ATTRIBUTES, FILE_FLAG_OPEN_REPARSE_POINT);
+    }
+    if (!file.valid()) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_NOT_FOUND) return SystemFailure(error);
+        bool taken = false;
+        if (Failure failure = NameTaken(d.path, taken)) return failure;
+        if (taken) return SystemFailure(ERROR_FILE_NOT_FOUND);
+        d.way = Way::New;
+        return {};
+    }
+    // Devices and pipes first: they have no file information to tell.
+    if (GetFileType(file.get()) != FILE_TYPE_DISK) return SystemFailure(ERROR_BAD_DEVICE);
+    if (Failure failure = Describe(file.get(), d.info)) return failure;
+    if (const DWORD refused = Refusal(d.info)) return SystemFailure(refused);
+
+    // Wine follows a Linux symbolic link without a word; it shows only in the name.
+    if ((d.info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !OpenedUnderName(file.get(), LeafName(d.path))) {
+        // A link: the file it leads to is the destination, written where it is.
+        UniqueHandle target = OpenToLook(d.path, FILE_READ_ATTRIBUTES, 0);
+        if (!target.valid()) return LastFailure();
+        if (GetFileType(target.get()) != FILE_TYPE_DISK) return SystemFailure(ERROR_BAD_DEVICE);
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (Failure failure = Describe(target.get(), info)) return failure;
+        if (const DWORD refused = Refusal(info)) return SystemFailure(refused);
+        d.info = info;
+        d.way = Way::InPlace;
+        return {};
+    }
+    const bool carried = readable && !ReadSecurity(file.get(), d.security);
+    d.way = d.info.nNumberOfLinks > 1 || (d.info.dwFileAttributes & kKeptInPlace) || !carried ? Way::InPlace
+                                                                                              : Way::Replace;
+    return {};
+}
+
+bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
+    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+           a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// What a new file in the destination's folder gets from it, and the
+// folder's volume.
+Failure ProbeFolder(const std::wstring& destination, SecurityBytes& security, DWORD& volume) {
+    Failure failure;
+    std::wstring name;
+    UniqueHandle probe =
+        CreateBeside(destination, READ_CONTROL | DELETE, FILE_FLAG_DELETE_ON_CLOSE, name, failure);
+    if (!probe.valid()) return failure;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if ((failure = Describe(probe.get(), info))) return failure;
+    volume = info.dwVolumeSerialNumber;
+    return ReadSecurity(probe.get(), security);
+}
+
+// Failures that say the new file cannot be made the same as the old one.
+bool CannotCarry(const Failure& failure) {
+    switch (failure.code) {
+        case ERROR_ACCESS_DENIED:
+        case ERROR_INVALID_OWNER:
+        case ERROR_INVALID_PRIMARY_GROUP:
+        case ERROR_PRIVILEGE_NOT_HELD:
+        case ERROR_NOT_SUPPORTED:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The intermediate file itself takes the destination's name.
+Failure MoveInto(HANDLE source, const Destination& d, const Carried& carried, bool& moved) {
+    SecurityBytes before;
+    if (Failure failure = ReadSecurity(source, before)) return failure;
+    Failure failure = CarryOver(source, carried);
+    // On disk before the name moves over to it.
+    if (!failure) failure = Flush(source);
+    if (!failure) failure = RenameByHandle(source, d.path, d.way == Way::Replace);
+    if (failure) {
+        GiveSecurity(source, before);  // back as it was where it stays
+        return failure;
+    }
+    moved = true;
+    return Flush(source);
+}
+
+Failure WriteInPlace(HANDLE source, const Destination& d) {
+    UniqueHandle file(CreateFileW(d.path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
+    if (!file.valid()) return LastFailure();
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileType(file.get()) != FILE_TYPE_DISK) return SystemFailure(ERROR_BAD_DEVICE);
+    if (Failure failure = Describe(file.get(), info)) return failure;
+    if (const DWORD refused = Refusal(info)) return SystemFailure(refused);
+    Failure failure = CopyBytes(source, file.get());
+    if (!failure) failure = Flush(file.get());
+    if (failure) return failure;
+    const DWORD closeError = file.close();
+    return closeError ? SystemFailure(closeError) : Failure{};
+}
+
+Failure Atomic(HANDLE source, bool mayMove, const Destination& d, bool& moved) {
+    const bool replace = d.way == Way::Replace;
+    SecurityBytes folderGives;
+    DWORD volume = d.info.dwVolumeSerialNumber;
+    if (!replace) {
+        if (Failure failure = ProbeFolder(d.path, folderGives, volume)) return failure;
+    }
+    Carried carried;
+    carried.security = replace ? &d.security : nullptr;
+    carried.info = replace ? &d.info : nullptr;
+    BY_HANDLE_FILE_INFORMATION own{};
+    if (mayMove && !Describe(source, own) && own.dwVolumeSerialNumber == volume) {
+        Carried moving = carried;
+        if (!replace) moving.security = &folderGives;  // not the private one of the temp folder
+        Failure failure = MoveInto(source, d, moving, moved);
+        if (!failure || moved) return failure;
+        // Another volume after all, or the folder's security cannot be given:
+        // a new file made in the folder has it by itself.
+        if (failure.code != ERROR_NOT_SAME_DEVICE && !(CannotCarry(failure) && !replace)) return failure;
+    }
+    return CopyOver(source, d.path, replace, carried);
+}
+
+}  // namespace
+
+Failure ReplaceDestination(HANDLE source, bool mayMove, const std::wstring& destination, bool& moved) {
+    Destination d;
+    d.path = SystemPath(destination);
+    if (Failure failure = Inspect(d)) return failure;
+    if (d.way != Way::New) {
+        BY_HANDLE_FILE_INFORMATION own{};
+        // Our own file as the destination: it is in use, by us.
+        if (!Describe(source, own) && SameFile(own, d.info)) return SystemFailure(ERROR_SHARING_VIOLATION);
+    }
+    if (d.way != Way::InPlace) {
+        Failure failure = Atomic(source, mayMove, d, moved);
+        if (!failure || moved || d.way == Way::New || !CannotCarry(failure)) return failure;
+    }
+    return WriteInPlace(source, d);
+}
+
+}  // namespace falvori
