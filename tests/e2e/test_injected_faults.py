@@ -17,7 +17,7 @@ OLD = b"old contents\n"
 DATA = cs.unrepeated(600 * 1024 + 7)  # three blocks of the conversion, the last one odd
 # Calls that carry data: an error there must never end with exit 0.
 NO_TMPFILE = "o_tmpfile:1:EOPNOTSUPP"
-DATA_CALLS = ["read", "write", "pread64", "pwrite64", "copy_file_range"]
+DATA_CALLS = ["read", "write", "pread64", "pwrite64", "copy_file_range", "sendfile"]
 OTHER_CALLS = ["fsync", "close", "rename", "renameat", "renameat2", "linkat"]
 
 

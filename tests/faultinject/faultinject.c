@@ -21,10 +21,10 @@
 #include <fcntl.h>
 #include <limits.h>
 
-enum { READ, WRITE, PREAD, PWRITE, COPY, FSYNC, FDATASYNC, CLOSE, RENAME, RENAMEAT, RENAMEAT2, LINKAT,
+enum { READ, WRITE, PREAD, PWRITE, COPY, SENDFILE, FSYNC, FDATASYNC, CLOSE, RENAME, RENAMEAT, RENAMEAT2, LINKAT,
        TMPFILE, CALLS };
 /* "o_tmpfile" is an openat that makes an unnamed file. */
-static const char* const names[CALLS] = {"read", "write", "pread64", "pwrite64", "copy_file_range",
+static const char* const names[CALLS] = {"read", "write", "pread64", "pwrite64", "copy_file_range", "sendfile",
                                          "fsync", "fdatasync", "close", "rename", "renameat",
                                          "renameat2", "linkat", "o_tmpfile"};
 static long counts[CALLS];
@@ -157,6 +157,14 @@ ssize_t copy_file_range(int in, off_t* in_off, int out, off_t* out_off, size_t s
     if (f > 0) return errno = f, -1;
     return real(in, in_off, out, out_off, f == 0 ? shortened(size) : size, flags);
 }
+
+ssize_t sendfile(int out, int in, off_t* offset, size_t size) {
+    REAL(ssize_t, "sendfile", int, int, off_t*, size_t);
+    const int f = fault_for(SENDFILE, out);
+    if (f > 0) return errno = f, -1;
+    return real(out, in, offset, f == 0 ? shortened(size) : size);
+}
+ssize_t sendfile64(int out, int in, off_t* offset, size_t size) { return sendfile(out, in, offset, size); }
 
 int fsync(int fd) {
     REAL(int, "fsync", int);
