@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "FailureBox.h"
 #include "ProgramRun.h"
 #include "TestFiles.h"
 
@@ -19,10 +20,6 @@ const std::wstring kTableBoxTail =
 
 std::wstring Exe() { return FromLinuxPath(FALVORI_EXE_LINUX); }
 std::wstring Table() { return FromLinuxPath(FALVORI_TABLE_LINUX); }
-
-std::string Describe(const BoxInfo& box) {
-    return "box [" + Utf8(box.title) + "] " + Name(box.icon) + ": " + Utf8(box.text);
-}
 
 class BatchTest : public ::testing::Test {
 protected:
@@ -346,6 +343,53 @@ TEST_F(BatchTest, IntermediateFileAsSourceOrDestinationIsRefused) {
         // As the destination: the converted data stay in the intermediate file.
         EXPECT_EQ(ReadBytes(intermediate), asSource ? "\x8a" : "\xdf");
         EXPECT_EQ(ReadBytes(other), "\xa7");
+    }
+}
+
+// The classic API reads "nul.txt" as the device NUL. As the source it is the
+// file of that name; as the destination (a name few programs could open
+// again) it is refused, saying why.
+TEST_F(BatchTest, DeviceNamesAreFilesAsSourceAndRefusedAsDestination) {
+    const std::wstring named = dir_ / L"nul.txt";
+    const std::wstring target = dir_ / L"o.txt";
+    ASSERT_TRUE(WriteBytes(L"\\\\?\\" + named, "\x8a"));
+    EXPECT_EQ(RunQuietly(L"m " + named + L" " + target), 0u);
+    EXPECT_EQ(ReadBytes(target), "\xe4");
+
+    for (const wchar_t* name : {L"con.txt", L"LPT1", L"nul.txt"}) {
+        SCOPED_TRACE(Utf8(name));
+        ProgramRun run(Exe(), L"m " + target + L" " + dir_ / name);
+        const auto box = run.waitForBox();
+        ASSERT_TRUE(IsFailureBox(box, ERROR_BAD_DEVICE));
+        ASSERT_TRUE(PressButton(*box, IDCANCEL));
+        EXPECT_EQ(run.waitForExit(), 1u);
+    }
+    EXPECT_EQ(ListFolder(dir_.path()), L"nul.txt|o.txt|temp");
+    EXPECT_EQ(ReadBytes(L"\\\\?\\" + named), "\x8a");
+}
+
+// A link to a device or a FIFO at the intermediate file's name is refused
+// (it once emptied the destination and ended with 0); the destination
+// stays as it was.
+TEST_F(BatchTest, IntermediateFileThatIsNoFileOfOursIsRefused) {
+    const std::wstring source = dir_ / L"quelle.txt";
+    const std::wstring target = dir_ / L"ziel.txt";
+    ASSERT_TRUE(WriteBytes(source, "\x8a"));
+    ASSERT_TRUE(WriteBytes(target, "alt"));
+    for (const char* make : {"ln -s /dev/null", "mkfifo"}) {
+        SCOPED_TRACE(make);
+        const std::string intermediate = ShellQuote(LinuxPath(temp_ + L"\\~Falvori~"));
+        ASSERT_TRUE(RunLinux("rm -f " + intermediate + " && " + make + " " + intermediate));
+        ProgramRun run(Exe(), L"m " + source + L" " + target);
+        auto box = run.waitForBox();
+        ASSERT_TRUE(IsFailureBox(box, ERROR_BAD_DEVICE));
+        ASSERT_TRUE(PressButton(*box, IDRETRY));
+        box = run.waitForBox();
+        ASSERT_TRUE(IsFailureBox(box, ERROR_BAD_DEVICE)) << "after Retry";
+        ASSERT_TRUE(PressButton(*box, IDCANCEL));
+        EXPECT_EQ(run.waitForExit(), 1u);
+        EXPECT_EQ(ReadBytes(target), "alt");
+        EXPECT_EQ(ReadBytes(source), "\x8a");
     }
 }
 
