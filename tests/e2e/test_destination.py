@@ -8,6 +8,8 @@ moved into place) and on another one (a new file is made beside it)."""
 
 import errno
 import os
+import pty
+import select
 import shutil
 import socket
 import stat
@@ -232,7 +234,6 @@ class Destinations(e2e.E2ETestCase):
         library = os.environ.get("FALVORI_FAULTINJECT", "")
         if not os.path.exists(library):
             self.skipTest("the fault library is not built (sanitizer build?)")
-        import pty, select
         dst = self.write("ziel.txt", OLD)
         # The first program stops at the folder's flush, after the move.
         env = cs.environment(temp=self.dir, LD_PRELOAD=library, FALVORI_FAULT="fsync:2:EIO")
