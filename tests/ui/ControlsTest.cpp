@@ -1,13 +1,8 @@
 // The control layer's contract: events from code and from the user, each
-// exactly once, and the helpers below the lists.
+// exactly once.
 #include "WindowTest.h"
 
-#include <shlobj.h>
-
 #include <algorithm>
-
-#include "Utf.h"
-#include "controls/FolderPath.h"
 
 namespace falvori::test {
 namespace {
@@ -36,9 +31,9 @@ TEST_F(ControlsTest, DriveListShowsLabelsAndRefusesUnknownDrives) {
     for (char letter = 'z'; letter >= 'd'; --letter)
         if (!(GetLogicalDrives() & (1u << (letter - 'a')))) unused = letter;
     ASSERT_NE(unused, 0);
-    EXPECT_EQ(h().lstLaufwerk2.SetDrive(std::wstring{static_cast<wchar_t>(unused), L':'}),
+    EXPECT_EQ(h().ChooseDrive(h().lstLaufwerk2, std::wstring{static_cast<wchar_t>(unused), L':'}),
               static_cast<DWORD>(ERROR_INVALID_DRIVE));
-    EXPECT_EQ(h().lstLaufwerk2.SetDrive(L""), static_cast<DWORD>(ERROR_INVALID_DRIVE));
+    EXPECT_EQ(h().ChooseDrive(h().lstLaufwerk2, L""), static_cast<DWORD>(ERROR_INVALID_DRIVE));
     EXPECT_EQ(h().lstLaufwerk2.Drive(), L"c:");
     EXPECT_EQ(changes, 0);
 }
@@ -60,8 +55,8 @@ TEST_F(ControlsTest, FolderPathFailureLeavesTheListAsItWas) {
     int changes = 0;
     h().lstOrdner2.onChange = [&] { ++changes; };
     auto before = Entries(h().lstOrdner2.Handle());
-    EXPECT_NE(h().lstOrdner2.SetPath(L"t:\\gibtsnicht"), 0u);
-    EXPECT_NE(h().lstOrdner2.SetPath(L"t:\\alpha.txt"), 0u) << "a file is no folder";
+    EXPECT_NE(h().OpenFolder(h().lstOrdner2, L"t:\\gibtsnicht"), 0u);
+    EXPECT_NE(h().OpenFolder(h().lstOrdner2, L"t:\\alpha.txt"), 0u) << "a file is no folder";
     EXPECT_EQ(h().lstOrdner2.Path(), L"t:\\");
     EXPECT_EQ(Entries(h().lstOrdner2.Handle()), before);
     EXPECT_EQ(changes, 0);
@@ -124,7 +119,7 @@ TEST_F(ControlsTest, ListIndexSelectsAndRaisesOneClick) {
 
 TEST_F(ControlsTest, TypingSelectsTheFileWhoseNameBeginsWithTheLetters) {
     OpenTestFolders();
-    h().lstOrdner1.SetPath(L"t:\\");
+    h().OpenFolder(h().lstOrdner1, L"t:\\");
     int clicks = 0;
     h().lstDateien1.onClick = [&] { ++clicks; };
     h().lstDateien1.SetFocus();
@@ -140,28 +135,11 @@ TEST_F(ControlsTest, TypingSelectsTheFileWhoseNameBeginsWithTheLetters) {
     EXPECT_EQ(h().lstDateien1.FileName(), L"\u00C4rger.txt") << "no name fits: the selection stays";
 }
 
-HDROP MakeDrop(const std::vector<std::wstring>& paths) {
-    size_t chars = 1;
-    for (const auto& p : paths) chars += p.size() + 1;
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + chars * sizeof(wchar_t));
-    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = TRUE;
-    auto* text = reinterpret_cast<wchar_t*>(drop + 1);
-    for (const auto& p : paths) {
-        std::copy(p.begin(), p.end(), text);
-        text += p.size() + 1;
-    }
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
-}
-
 TEST_F(ControlsTest, DroppedFilesReachTheSourceFileListsEvent) {
     std::vector<std::vector<std::wstring>> drops;
     h().lstDateien1.onDrop = [&](const std::vector<std::wstring>& paths) { drops.push_back(paths); };
     std::vector<std::wstring> paths = {L"t:\\Briefe\\brief.txt", L"t:\\alpha.txt", L"t:\\\u00C4rger.txt"};
-    PostMessageW(h().lstDateien1.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
-    Pump();
+    Drop(h().lstDateien1.Handle(), paths);
     ASSERT_EQ(drops.size(), 1u);
     EXPECT_EQ(drops[0], paths);
 }
@@ -177,34 +155,6 @@ TEST_F(ControlsTest, KeyDownReachesTheControlBeforeTheDialogKeys) {
     PostKey(h().txtDatei2.Handle(), VK_TAB);
     EXPECT_EQ(keys, (std::vector<unsigned>{VK_ESCAPE, VK_TAB}));
     EXPECT_NE(GetFocus(), h().txtDatei2.Handle()) << "a key the handler leaves goes on to the dialog keys";
-}
-
-struct ResolveCase {
-    const wchar_t* text;
-    const wchar_t* current;
-    const wchar_t* full;
-};
-
-TEST(FolderPathTest, ResolvesWhatCodeAndUserAssign) {
-    MakeTestTree();
-    const ResolveCase cases[] = {
-        {L"t:\\Briefe", L"", L"t:\\Briefe"},
-        {L"T:\\Briefe\\", L"", L"t:\\Briefe"},
-        {L"t:\\", L"", L"t:\\"},
-        {L"t:", L"", L"t:\\"},  // the drive's current folder: its root here
-        {L"\\", L"t:\\Briefe", L"t:\\"},
-        {L"\\Leer", L"t:\\Briefe", L"t:\\Leer"},
-        {L"Unterordner", L"t:\\Briefe", L"t:\\Briefe\\Unterordner"},
-        {L"..", L"t:\\Briefe", L"t:\\"},
-        {L"\\\\server\\share\\dir\\", L"", L"\\\\server\\share\\dir"},
-    };
-    for (const ResolveCase& c : cases) {
-        std::wstring full;
-        EXPECT_EQ(ui::ResolveFolder(c.text, c.current, full), 0u);
-        EXPECT_EQ(full, c.full) << "for " << Narrow(c.text);
-    }
-    std::wstring full;
-    EXPECT_NE(ui::ResolveFolder(L"", L"t:\\", full), 0u);
 }
 
 }  // namespace

@@ -40,7 +40,7 @@ TEST_F(PickersTest, NewDriveMovesFolderListAndFileListEachOnce) {
     Count(h().lstOrdner1.onChange, folder);
     Count(h().lstDateien1.onClick, files);
 
-    ASSERT_EQ(h().lstLaufwerk1.SetDrive(L"T:\\whatever"), 0u) << "only the letter counts";
+    ASSERT_EQ(h().ChooseDrive(h().lstLaufwerk1, L"T:\\whatever"), 0u) << "only the letter counts";
     EXPECT_EQ(h().lstLaufwerk1.Drive(), L"t:");
     EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\");
     EXPECT_EQ(h().lstDateien1.Path(), L"t:\\");
@@ -49,7 +49,7 @@ TEST_F(PickersTest, NewDriveMovesFolderListAndFileListEachOnce) {
     EXPECT_EQ(files, 0) << "a new folder selects no file";
 
     // The same drive again changes nothing.
-    ASSERT_EQ(h().lstLaufwerk1.SetDrive(L"t:"), 0u);
+    ASSERT_EQ(h().ChooseDrive(h().lstLaufwerk1, L"t:"), 0u);
     EXPECT_EQ(drive, 1);
     EXPECT_EQ(folder, 1);
     EXPECT_TRUE(platform.shown.empty());
@@ -65,7 +65,7 @@ TEST_F(PickersTest, BothFileListsShowEveryFileHiddenAndSystemIncluded) {
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(sortedListed, expected);
 
-    ASSERT_EQ(h().lstOrdner1.SetPath(L"t:\\"), 0u);
+    ASSERT_EQ(h().OpenFolder(h().lstOrdner1, L"t:\\"), 0u);
     EXPECT_EQ(Entries(h().lstDateien1.Handle()), listed) << "same folder, same entries, same order";
 }
 
@@ -82,16 +82,16 @@ TEST_F(PickersTest, FolderPathIsRaisedOnlyWhenTheFolderDiffers) {
     int folder = 0;
     Count(h().lstOrdner1.onChange, folder);
     for (const wchar_t* same : {L"t:\\Briefe", L"t:\\Briefe\\", L"T:\\BRIEFE", L"t:\\Briefe\\Zweiter\\.."})
-        EXPECT_EQ(h().lstOrdner1.SetPath(same), 0u);
+        EXPECT_EQ(h().OpenFolder(h().lstOrdner1, same), 0u);
     EXPECT_EQ(folder, 0);
     EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\Briefe");
 
-    EXPECT_EQ(h().lstOrdner1.SetPath(L"\\"), 0u) << "the root of the list's own drive";
+    EXPECT_EQ(h().OpenFolder(h().lstOrdner1, L"\\"), 0u) << "the root of the list's own drive";
     EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\");
     EXPECT_EQ(h().lstDateien1.Path(), L"t:\\");
     EXPECT_EQ(folder, 1);
 
-    EXPECT_EQ(h().lstOrdner1.SetPath(L"Leer"), 0u) << "relative to the open folder";
+    EXPECT_EQ(h().OpenFolder(h().lstOrdner1, L"Leer"), 0u) << "relative to the open folder";
     EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\Leer");
     EXPECT_EQ(folder, 2);
 }
@@ -117,7 +117,7 @@ TEST_F(PickersTest, DoubleClickOpensAFolderAndAClickOnlySelectsIt) {
 TEST_F(PickersTest, ClickInTheSourceFolderListRereadsTheSourceFiles) {
     OpenTestFolders();
     ASSERT_TRUE(h().lstDateien1.SetListIndex(IndexOf(h().lstDateien1, L"brief.txt")));
-    MakeFile(L"t:\\Briefe\\neu.txt");
+    WriteBytes(L"t:\\Briefe\\neu.txt", "x");
     PostKey(h().lstOrdner1.Handle(), VK_DOWN);
     EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\Briefe") << "a click selects, it does not open";
     auto entries = Entries(h().lstDateien1.Handle());
@@ -127,7 +127,7 @@ TEST_F(PickersTest, ClickInTheSourceFolderListRereadsTheSourceFiles) {
 
 TEST_F(PickersTest, ClickInTheDestinationFolderListAssignsItsFolderAgain) {
     OpenTestFolders();
-    MakeFile(L"t:\\neu.txt");
+    WriteBytes(L"t:\\neu.txt", "x");
     PostKey(h().lstOrdner2.Handle(), VK_DOWN);
     auto entries = Entries(h().lstDateien2.Handle());
     EXPECT_NE(std::find(entries.begin(), entries.end(), L"neu.txt"), entries.end());
@@ -168,42 +168,50 @@ TEST_F(PickersTest, EnablingRuleNeedsASourceFileAndANonBlankName) {
     }
 }
 
-struct HandlerCase {
-    const char* handler;
-    std::function<void(PickersTest&, ui::Haupt&)> trigger;
-    bool rulePasses;  // what the rule gives after the trigger
-    bool runsRule;
+struct Step {
+    const char* action;
+    std::function<void(PickersTest&, ui::Haupt&)> run;
+    bool losEnabled;  // a source file is selected and a name is given
 };
 
-TEST_F(PickersTest, EnablingRuleRunsInExactlyTheSixHandlers) {
-    const HandlerCase cases[] = {
-        {"drive change lstLaufwerk1", [](PickersTest&, ui::Haupt& w) { w.lstLaufwerk1.SetDrive(L"c:"); }, false, true},
-        {"drive change lstLaufwerk2", [](PickersTest&, ui::Haupt& w) { w.lstLaufwerk2.SetDrive(L"c:"); }, true, true},
-        {"folder change lstOrdner1", [](PickersTest&, ui::Haupt& w) { w.lstOrdner1.SetPath(L"t:\\Leer"); }, false,
+TEST_F(PickersTest, AfterEveryPickerActionLosShowsWhetherAConversionCanStart) {
+    OpenTestFolders();
+    h().lstDateien1.SetListIndex(IndexOf(h().lstDateien1, L"brief.txt"));
+    h().txtDatei2.SetText(L"ziel.txt");
+    ASSERT_TRUE(h().btnLos.Enabled());
+    const Step steps[] = {
+        {"another destination drive", [](PickersTest&, ui::Haupt& w) { w.ChooseDrive(w.lstLaufwerk2, L"c:"); }, true},
+        {"another destination folder",
+         [](PickersTest&, ui::Haupt& w) {
+             w.ChooseDrive(w.lstLaufwerk2, L"t:");
+             w.OpenFolder(w.lstOrdner2, L"t:\\Leer");
+         },
          true},
-        {"text change txtDatei2", [](PickersTest&, ui::Haupt& w) { w.txtDatei2.SetText(L"anders.txt"); }, true, true},
-        {"click lstDateien1", [](PickersTest& t, ui::Haupt& w) { w.lstDateien1.SetListIndex(t.IndexOf(w.lstDateien1, L"Antwort.txt")); },
-         true, true},
-        {"click lstDateien2", [](PickersTest& t, ui::Haupt& w) { w.lstDateien2.SetListIndex(t.IndexOf(w.lstDateien2, L"beta.txt")); },
-         true, true},
-        {"folder change lstOrdner2", [](PickersTest&, ui::Haupt& w) { w.lstOrdner2.SetPath(L"t:\\Leer"); }, true,
-         false},
-        {"click lstOrdner2", [](PickersTest& t, ui::Haupt& w) { t.PostKey(w.lstOrdner2.Handle(), VK_DOWN); }, true,
-         false},
-        {"click lstOrdner1", [](PickersTest& t, ui::Haupt& w) { t.PostKey(w.lstOrdner1.Handle(), VK_DOWN); }, true,
-         false},
+        {"a click in the destination folders", [](PickersTest& t, ui::Haupt& w) { t.PostKey(w.lstOrdner2.Handle(), VK_DOWN); },
+         true},
+        {"a click in the source folders", [](PickersTest& t, ui::Haupt& w) { t.PostKey(w.lstOrdner1.Handle(), VK_DOWN); },
+         true},
+        {"another source file",
+         [](PickersTest& t, ui::Haupt& w) { w.lstDateien1.SetListIndex(t.IndexOf(w.lstDateien1, L"Antwort.txt")); }, true},
+        {"a blank name", [](PickersTest&, ui::Haupt& w) { w.txtDatei2.SetText(L"   "); }, false},
+        {"a destination file clicked",
+         [](PickersTest& t, ui::Haupt& w) {
+             w.OpenFolder(w.lstOrdner2, L"t:\\");
+             w.lstDateien2.SetListIndex(t.IndexOf(w.lstDateien2, L"beta.txt"));
+         },
+         true},
+        {"another source folder", [](PickersTest&, ui::Haupt& w) { w.OpenFolder(w.lstOrdner1, L"t:\\Leer"); }, false},
+        {"a source file there",
+         [](PickersTest& t, ui::Haupt& w) {
+             w.OpenFolder(w.lstOrdner1, L"t:\\");
+             w.lstDateien1.SetListIndex(t.IndexOf(w.lstDateien1, L"alpha.txt"));
+         },
+         true},
+        {"another source drive", [](PickersTest&, ui::Haupt& w) { w.ChooseDrive(w.lstLaufwerk1, L"c:"); }, false},
     };
-    for (const HandlerCase& c : cases) {
-        SCOPED_TRACE(c.handler);
-        OpenTestFolders();
-        h().lstLaufwerk2.SetDrive(L"t:");
-        h().lstOrdner2.SetPath(L"t:\\");
-        h().lstDateien1.SetListIndex(IndexOf(h().lstDateien1, L"brief.txt"));
-        h().txtDatei2.SetText(L"ziel.txt");
-        // The opposite of what the rule would give shows whether it ran.
-        h().btnLos.SetEnabled(!c.rulePasses);
-        c.trigger(*this, h());
-        EXPECT_EQ(h().btnLos.Enabled(), c.runsRule ? c.rulePasses : !c.rulePasses);
+    for (const Step& step : steps) {
+        step.run(*this, h());
+        EXPECT_EQ(h().btnLos.Enabled(), step.losEnabled) << "after " << step.action;
     }
 }
 
@@ -245,7 +253,7 @@ TEST_F(PickersTest, DefaultButtonMoves) {
     EXPECT_TRUE(LosIsDefault());
 
     // Opening another source folder empties the selection.
-    h().lstOrdner1.SetPath(L"t:\\");
+    h().OpenFolder(h().lstOrdner1, L"t:\\");
     EXPECT_FALSE(h().btnLos.Enabled());
     EXPECT_EQ(h().lstDateien1.FileName(), L"");
 }
@@ -255,7 +263,7 @@ TEST_F(PickersTest, OpeningAnotherDestinationFolderLeavesButtonAndName) {
     h().lstDateien1.SetListIndex(0);
     h().txtDatei2.SetText(L"ziel.txt");
     ASSERT_TRUE(h().btnLos.Enabled());
-    h().lstOrdner2.SetPath(L"t:\\Leer");
+    h().OpenFolder(h().lstOrdner2, L"t:\\Leer");
     EXPECT_TRUE(h().btnLos.Enabled());
     EXPECT_EQ(h().txtDatei2.Text(), L"ziel.txt");
     EXPECT_EQ(h().lstDateien2.ListCount(), 0);

@@ -25,12 +25,12 @@ public:
     void TakeOutMedium() {
         RemoveTree(medium_);
         RemoveDirectoryW(medium_.c_str());
-        MakeFile(medium_, "no medium");
+        WriteBytes(medium_, "no medium");
     }
     void InsertMedium() {
         DeleteFileW(medium_.c_str());
         CreateDirectoryW(medium_.c_str(), nullptr);
-        MakeFile(medium_ + L"\\auf-cd.txt");
+        WriteBytes(medium_ + L"\\auf-cd.txt", "x");
     }
 
     // What the system itself says when the drive is listed.
@@ -74,9 +74,9 @@ TEST_F(RecoveryTest, RetryThenCancelGoesBackToTheDriveSavedOnFocus) {
         folderHandler();
     };
 
-    platform.Answer(kRetry);
-    platform.Answer(kCancel);
-    ASSERT_EQ(h().lstLaufwerk1.SetDrive(L"u:"), 0u);
+    platform.answers.push_back(kRetry);
+    platform.answers.push_back(kCancel);
+    ASSERT_EQ(h().ChooseDrive(h().lstLaufwerk1, L"u:"), 0u);
 
     ExpectFailureBoxes(2);
     EXPECT_EQ(h().lstLaufwerk1.Drive(), L"t:");
@@ -93,7 +93,7 @@ TEST_F(RecoveryTest, RetryAfterInsertingAMediumOpensTheDrive) {
         InsertMedium();
         return kRetry;
     });
-    ASSERT_EQ(h().lstLaufwerk1.SetDrive(L"u:"), 0u);
+    ASSERT_EQ(h().ChooseDrive(h().lstLaufwerk1, L"u:"), 0u);
     EXPECT_EQ(platform.shown.size(), 1u);
     EXPECT_EQ(h().lstLaufwerk1.Drive(), L"u:");
     EXPECT_EQ(h().lstOrdner1.Path(), L"u:\\");
@@ -102,12 +102,12 @@ TEST_F(RecoveryTest, RetryAfterInsertingAMediumOpensTheDrive) {
 
 TEST_F(RecoveryTest, DestinationCancelTakesTheDriveTheSourceListSaved) {
     OpenTestFolders();
-    h().lstLaufwerk2.SetDrive(L"c:");
+    h().ChooseDrive(h().lstLaufwerk2, L"c:");
     FocusFromElsewhere(h().lstLaufwerk1);
     ASSERT_EQ(h().GemerktesLaufwerk, L"t:");
 
-    platform.Answer(kCancel);
-    h().lstLaufwerk2.SetDrive(L"u:");
+    platform.answers.push_back(kCancel);
+    h().ChooseDrive(h().lstLaufwerk2, L"u:");
     EXPECT_EQ(platform.shown.size(), 1u);
     EXPECT_EQ(h().lstLaufwerk2.Drive(), L"t:");
     EXPECT_EQ(h().lstOrdner2.Path(), L"t:\\");
@@ -117,8 +117,8 @@ TEST_F(RecoveryTest, DestinationCancelTakesTheDriveTheSourceListSaved) {
 TEST_F(RecoveryTest, CancelWithNothingSavedKeepsTheFolderListsDrive) {
     OpenTestFolders();
     h().GemerktesLaufwerk.clear();
-    platform.Answer(kCancel);
-    h().lstLaufwerk1.SetDrive(L"u:");
+    platform.answers.push_back(kCancel);
+    h().ChooseDrive(h().lstLaufwerk1, L"u:");
     EXPECT_EQ(platform.shown.size(), 1u);
     EXPECT_EQ(h().lstLaufwerk1.Drive(), L"t:");
     EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\");
@@ -128,8 +128,8 @@ TEST_F(RecoveryTest, CancelWithNothingSavedKeepsTheFolderListsDrive) {
 TEST_F(RecoveryTest, CancelToASavedDriveThatCannotBeReadEither) {
     OpenTestFolders();
     h().GemerktesLaufwerk = L"u:";
-    platform.Answer(kCancel);
-    h().lstLaufwerk1.SetDrive(L"u:");
+    platform.answers.push_back(kCancel);
+    h().ChooseDrive(h().lstLaufwerk1, L"u:");
     // Going back to u: is no change, so there is one box and the window lives.
     EXPECT_EQ(platform.shown.size(), 1u);
     EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\Briefe");
@@ -164,7 +164,7 @@ TEST_F(RecoveryTest, AFolderThatVanishedOffersRetryAndCancel) {
     HWND list = h().lstOrdner1.Handle();
     RemoveDirectoryW(L"t:\\Briefe\\Unterordner");
 
-    platform.Answer(kCancel);
+    platform.answers.push_back(kCancel);
     DoubleClickItem(list, 2);  // Unterordner
     ASSERT_EQ(platform.shown.size(), 1u);
     EXPECT_EQ(platform.shown[0].title, "Achtung!");
@@ -186,8 +186,8 @@ TEST_F(RecoveryTest, AFileListThatCannotBeReadIsLeftEmpty) {
     h().txtDatei2.SetText(L"ziel.txt");
     RemoveTree(L"t:\\Briefe");
     RemoveDirectoryW(L"t:\\Briefe");
-    platform.Answer(kRetry);
-    platform.Answer(kCancel);
+    platform.answers.push_back(kRetry);
+    platform.answers.push_back(kCancel);
     // A click in the folder list reads the vanished folder again.
     PostKey(h().lstOrdner1.Handle(), VK_DOWN);
     EXPECT_EQ(platform.shown.size(), 2u);

@@ -1,63 +1,72 @@
 #include "WindowTest.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <cstdlib>
 
+#include "TestFiles.h"
+
 namespace falvori::test {
 
-void MakeFile(const std::wstring& path, const std::string& content) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << "cannot create test file";
-    DWORD written = 0;
-    WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
-    CloseHandle(file);
+namespace {
+
+void Put(const std::wstring& path, const std::string& bytes = "x") {
+    ASSERT_TRUE(WriteBytes(path, bytes)) << Utf8(path);
 }
 
-void RemoveTree(const std::wstring& path) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            std::wstring child = path + L"\\" + name;
-            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(child);
-                RemoveDirectoryW(child.c_str());
-            } else {
-                DeleteFileW(child.c_str());
-            }
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
+// Everything on a drive, but not the drive's own folder nor its label.
+void EmptyDrive(const std::wstring& root) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((root + L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        std::wstring name = found.cFileName;
+        if (name == L"." || name == L".." || name == L".windows-label") continue;
+        std::wstring path = root + name;
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            RemoveTree(path);
+        else
+            DeleteFileW(path.c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
 }
 
-void MakeTestTree() {
-    ASSERT_NE(GetDriveTypeW(L"t:\\"), static_cast<UINT>(DRIVE_NO_ROOT_DIR))
-        << "drive t: is not mapped; run tests/ui/test-drives.sh map BUILD_DIR first";
-    RemoveTree(L"t:");
+void FillDrives() {
+    for (const wchar_t* drive : {L"t:\\", L"w:\\", L"v:\\", L"n:\\"})
+        ASSERT_NE(GetDriveTypeW(drive), static_cast<UINT>(DRIVE_NO_ROOT_DIR))
+            << Utf8(drive) << " is not mapped; run tests/ui/test-drives.sh map BUILD_DIR";
+    for (const wchar_t* drive : {L"t:\\", L"w:\\", L"v:\\", L"n:\\"}) EmptyDrive(drive);
+
     for (const wchar_t* name : {L"alpha.txt", L"beta.txt", L"bett.txt", L"\u00C4rger.txt", L".punkt",
                                 L"versteckt.txt", L"system.txt"})
-        MakeFile(std::wstring(L"t:\\") + name);
+        Put(std::wstring(L"t:\\") + name);
     SetFileAttributesW(L"t:\\versteckt.txt", FILE_ATTRIBUTE_HIDDEN);
     SetFileAttributesW(L"t:\\system.txt", FILE_ATTRIBUTE_SYSTEM);
-    CreateDirectoryW(L"t:\\Briefe", nullptr);
-    CreateDirectoryW(L"t:\\Leer", nullptr);
-    CreateDirectoryW(L"t:\\Briefe\\Unterordner", nullptr);
-    CreateDirectoryW(L"t:\\Briefe\\Zweiter", nullptr);
-    MakeFile(L"t:\\Briefe\\brief.txt");
-    MakeFile(L"t:\\Briefe\\Antwort.txt");
+    for (const wchar_t* folder : {L"t:\\Briefe", L"t:\\Leer", L"t:\\Briefe\\Unterordner", L"t:\\Briefe\\Zweiter",
+                                  L"w:\\Quelle", L"w:\\Ziel", L"w:\\Ziel\\Unter", L"w:\\temp", L"v:\\Ablage"})
+        ASSERT_TRUE(MakeFolder(folder)) << Utf8(folder);
+    Put(L"t:\\Briefe\\brief.txt");
+    Put(L"t:\\Briefe\\Antwort.txt");
+
+    Put(L"w:\\Quelle\\mac.txt", kMacText);
+    Put(L"w:\\Quelle\\win.txt", kWinText);
+    Put(L"w:\\Quelle\\brief.txt", "brief");
+    Put(L"w:\\Quelle\\brief.txt.bak", "alt");
+    Put(L"w:\\Quelle\\\u00C4rger.txt", kMacText);
+    Put(L"w:\\wurzel.txt", kMacText);
+    Put(L"v:\\Ablage\\fern.txt", kMacText);
 }
+
+}  // namespace
 
 std::wstring MediumFolder() {
     const char* unixPath = std::getenv("FALVORI_UI_MEDIUM");
-    if (!unixPath) return {};
-    std::wstring path = L"Z:";
-    for (const char* c = unixPath; *c; ++c) path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
-    return path;
+    return unixPath ? FromLinuxPath(unixPath) : std::wstring();
 }
+
+std::string Bytes(const std::wstring& path) { return ReadBytes(path).value_or("<missing>"); }
 
 std::vector<std::wstring> Entries(HWND list) {
     std::vector<std::wstring> entries;
@@ -78,11 +87,17 @@ RECT ClientRect(HWND control) {
 }
 
 void WindowTest::SetUp() {
-    MakeTestTree();
+    FillDrives();
+    if (HasFatalFailure()) return;
+    // The core takes "temp" from the environment, as the program does.
+    ASSERT_TRUE(SetEnvironmentVariableW(L"temp", L"w:\\temp"));
     haupt_ = std::make_unique<ui::Haupt>(platform);
     bool created = haupt_->Create(GetModuleHandleW(nullptr));
     DWORD error = GetLastError();
     ASSERT_TRUE(created) << "error " << error;
+    platform.setOwnerWindow(haupt_->Handle());
+    // The shipped table, beside this program as beside Falvori.exe.
+    haupt_->core.TabelleLaden();
     haupt_->Show(SW_SHOW);
     SetForegroundWindow(haupt_->Handle());
     Pump();
@@ -105,10 +120,7 @@ void WindowTest::Pump() {
 
 void WindowTest::PumpFor(DWORD milliseconds) {
     DWORD start = GetTickCount();
-    while (GetTickCount() - start < milliseconds) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        Pump();
-    }
+    PumpUntil([&] { return GetTickCount() - start >= milliseconds; }, milliseconds + 1000);
 }
 
 void WindowTest::PostKey(HWND target, UINT key) {
@@ -122,10 +134,15 @@ void WindowTest::PostChars(HWND target, const std::wstring& text) {
     Pump();
 }
 
+void WindowTest::Click(ui::CommandButton& button) {
+    SendMessageW(button.Handle(), BM_CLICK, 0, 0);
+    Pump();
+}
+
 void WindowTest::ClickItem(HWND list, int index) {
     RECT item;
     ASSERT_NE(SendMessageW(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item)), LB_ERR);
-    LPARAM at = MAKELPARAM(item.left + 30, item.top + 2);
+    LPARAM at = MAKELPARAM(item.left + 20, item.top + 2);
     SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
     SendMessageW(list, WM_LBUTTONUP, 0, at);
     Pump();
@@ -135,9 +152,28 @@ void WindowTest::DoubleClickItem(HWND list, int index) {
     ClickItem(list, index);
     RECT item;
     SendMessageW(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
-    LPARAM at = MAKELPARAM(item.left + 30, item.top + 2);
+    LPARAM at = MAKELPARAM(item.left + 20, item.top + 2);
     SendMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
     SendMessageW(list, WM_LBUTTONUP, 0, at);
+    Pump();
+}
+
+void WindowTest::Drop(HWND target, const std::vector<std::wstring>& paths) {
+    size_t chars = 1;  // the list ends with an empty name
+    for (const auto& path : paths) chars += path.size() + 1;
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + chars * sizeof(wchar_t));
+    ASSERT_NE(memory, nullptr);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    auto* names = reinterpret_cast<wchar_t*>(drop + 1);
+    for (const auto& path : paths) {
+        path.copy(names, path.size());
+        names += path.size() + 1;
+    }
+    GlobalUnlock(memory);
+    // The receiver frees the data (DragFinish).
+    ASSERT_TRUE(PostMessageW(target, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0));
     Pump();
 }
 
@@ -149,11 +185,23 @@ void WindowTest::FocusFromElsewhere(ui::Control& control) {
     Pump();
 }
 
+void WindowTest::OpenSource(const std::wstring& folder, const std::wstring& file) {
+    ASSERT_EQ(h().ChooseDrive(h().lstLaufwerk1, folder), 0u);
+    ASSERT_EQ(h().OpenFolder(h().lstOrdner1, folder), 0u);
+    if (file.empty()) return;
+    int index = h().lstDateien1.FindName(file);
+    ASSERT_GE(index, 0) << Utf8(file) << " not listed";
+    ASSERT_TRUE(h().lstDateien1.SetListIndex(index));
+}
+
+void WindowTest::OpenDestination(const std::wstring& folder) {
+    ASSERT_EQ(h().ChooseDrive(h().lstLaufwerk2, folder), 0u);
+    ASSERT_EQ(h().OpenFolder(h().lstOrdner2, folder), 0u);
+}
+
 void WindowTest::OpenTestFolders() {
-    ASSERT_EQ(h().lstLaufwerk1.SetDrive(kTestDrive), 0u);
-    ASSERT_EQ(h().lstOrdner1.SetPath(L"t:\\Briefe"), 0u);
-    ASSERT_EQ(h().lstLaufwerk2.SetDrive(kTestDrive), 0u);
-    ASSERT_EQ(h().lstOrdner2.SetPath(L"t:\\"), 0u);
+    OpenSource(L"t:\\Briefe");
+    OpenDestination(L"t:\\");
     Pump();
 }
 

@@ -18,13 +18,8 @@ export DISPLAY
 FALVORI_BUILD_DIR="$build" "$here/../wine/wine-run" "$program" </dev/null >"$shots/program.log" 2>&1 &
 pid=$!
 
-window=""
-for _ in $(seq 1 100); do
-    window="$(xdotool search --name '^Falvori$' 2>/dev/null | head -1)"
-    [ -n "$window" ] && break
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
+. "$here/program-window.sh"
+program_window "$pid"
 status=0
 if [ -z "$window" ]; then
     echo "the window \"Falvori\" did not appear" >&2

@@ -1,11 +1,11 @@
 // Make-equal, by its button and by a double-click on a source file: the
 // destination side takes drive, folder and file of the source side.
-#include "HauptFixture.h"
+#include "WindowTest.h"
 #include "TestFiles.h"
 
 #include <functional>
 
-namespace falvori::window_test {
+namespace falvori::test {
 namespace {
 
 // What make-equal may change.
@@ -24,7 +24,7 @@ void PrintTo(const Destination& d, std::ostream* out) {
          << d.losEnabled << "/" << d.losDefault << " gleich " << d.gleichDefault;
 }
 
-class MakeEqualTest : public HauptFixture {
+class MakeEqualTest : public WindowTest {
 public:
     Destination Now() {
         Destination d{h().lstLaufwerk2.Drive(), h().lstOrdner2.Path(), h().lstDateien2.FileName(),
@@ -166,4 +166,4 @@ TEST_F(MakeEqualTest, ASourceFolderThatHasGoneIsReportedAndTheWindowGoesOn) {
 }
 
 }  // namespace
-}  // namespace falvori::window_test
+}  // namespace falvori::test

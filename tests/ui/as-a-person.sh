@@ -56,13 +56,8 @@ uri_of() { python3 -c 'import pathlib, sys; print(pathlib.Path(sys.argv[1]).as_u
 pid=$!
 trap 'kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null' EXIT
 
-window=""
-for _ in $(seq 1 100); do
-    window="$(xdotool search --name '^Falvori$' 2>/dev/null | head -1)"
-    [ -n "$window" ] && break
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
+. "$here/program-window.sh"
+program_window "$pid"
 [ -n "$window" ] || fail "the window \"Falvori\" did not appear"
 wait_until 50 eval 'state | grep -q "^origin"' || fail "the window's state cannot be read"
 eval "$(xdotool getwindowgeometry --shell "$window")"

@@ -1,14 +1,14 @@
 // InstrVonRechts as the window offers it, and the about box on a
 // double-click of the window's bare surface.
-#include "HauptFixture.h"
+#include "WindowTest.h"
 #include "Layout.h"
 #include "TestFiles.h"
 #include "Version.h"
 
-namespace falvori::window_test {
+namespace falvori::test {
 namespace {
 
-class ShortcutsTest : public HauptFixture {};
+class ShortcutsTest : public WindowTest {};
 
 struct InstrCase {
     const wchar_t* searched;
@@ -90,4 +90,4 @@ TEST_F(ShortcutsTest, ADoubleClickOnTheBareSurfaceShowsTheAboutBoxAndChangesNoth
 }
 
 }  // namespace
-}  // namespace falvori::window_test
+}  // namespace falvori::test

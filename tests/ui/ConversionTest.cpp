@@ -1,18 +1,28 @@
 // "&los" on real files: the paths it builds, both directions, the
 // overwrite question, and the green done indication.
-#include "HauptFixture.h"
+#include "WindowTest.h"
 #include "TestFiles.h"
 
-namespace falvori::window_test {
+namespace falvori::test {
 namespace {
 
 constexpr COLORREF kGreen = RGB(0, 255, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 const std::string kOverwrite = "Soll die Zieldatei \xC3\xBC" "berschrieben werden?";
 
-class ConversionTest : public HauptFixture {
+class ConversionTest : public WindowTest {
 public:
     bool Green() { return h().txtDatei2.BackColor() == kGreen; }
+    // Counts timFertig's ticks and notes when the last one came; the
+    // window's own handler still runs.
+    void CountTicks(int& ticks, DWORD& lastAt) {
+        auto tick = h().timFertig.onTick;
+        h().timFertig.onTick = [&ticks, &lastAt, tick] {
+            ++ticks;
+            lastAt = GetTickCount();
+            tick();
+        };
+    }
 };
 
 struct Direction {
@@ -176,12 +186,7 @@ TEST_F(ConversionTest, GreenTurnsWhiteAfterOneIntervalAndTheTimerStops) {
     h().txtDatei2.SetBackColor(RGB(10, 20, 30));
     int ticks = 0;
     DWORD whiteAt = 0;
-    auto tick = h().timFertig.onTick;
-    h().timFertig.onTick = [&] {
-        ++ticks;
-        whiteAt = GetTickCount();
-        tick();
-    };
+    CountTicks(ticks, whiteAt);
     OpenSource(L"w:\\Quelle", L"mac.txt");
     OpenDestination(L"w:\\Ziel");
     h().txtDatei2.SetText(L"neu.txt");
@@ -203,12 +208,7 @@ TEST_F(ConversionTest, GreenTurnsWhiteAfterOneIntervalAndTheTimerStops) {
 TEST_F(ConversionTest, ASecondIndicationStartsTheIntervalAgain) {
     int ticks = 0;
     DWORD whiteAt = 0;
-    auto tick = h().timFertig.onTick;
-    h().timFertig.onTick = [&] {
-        ++ticks;
-        whiteAt = GetTickCount();
-        tick();
-    };
+    CountTicks(ticks, whiteAt);
     h().Fertig();
     PumpFor(200);
     ASSERT_EQ(ticks, 0) << "the first interval cannot be over yet";
@@ -223,4 +223,4 @@ TEST_F(ConversionTest, ASecondIndicationStartsTheIntervalAgain) {
 }
 
 }  // namespace
-}  // namespace falvori::window_test
+}  // namespace falvori::test
