@@ -254,7 +254,8 @@ class Scenario:
 def mount_line(path):
     r = subprocess.run(["findmnt", "-n", "-o", "TARGET,FSTYPE,OPTIONS", "-T", path],
                        capture_output=True, text=True)
-    return r.stdout.strip() or "?"
+    lines = r.stdout.strip().splitlines()  # a folder mounted twice shows twice
+    return lines[0] if lines else "?"
 
 
 def windows_path(path):
@@ -477,11 +478,13 @@ def main():
         # Start-up where flushing costs nothing (tmpfs), and the same on disk,
         # where the two flushes of a replace come on top.
         small = {}
-        for where, folder, env in (("tmpfs", elsewhere, dict(os.environ, temp=elsewhere or temp)),
-                                   ("disk", out, native_env)):
-            if folder:
+        tmpfs_env = dict(os.environ, temp=elsewhere or temp)
+        for where, program, folder, env in (("tmpfs", native, elsewhere, tmpfs_env),
+                                            ("disk", native, out, native_env),
+                                            ("tmpfs, before", args.before, elsewhere, tmpfs_env)):
+            if folder and program:
                 d = os.path.join(folder, "onebyte")
-                p = Program("falvori", [native, "m", files["onebyte"], d], d, env)
+                p = Program("falvori", [program, "m", files["onebyte"], d], d, env)
                 p.times = [p.run() for _ in range(max(args.runs, 31) + 1)][1:]
                 small[where] = p
         rss = [peak_rss_kib([native, "m", path, os.path.join(out, "rss")], None, out, native_env)
@@ -566,6 +569,8 @@ def print_report(args, files, scenarios, small, rss, temp, out, elsewhere, wine_
         start = small["tmpfs"].median
         print(f"{'falvori start-up (1-byte file on tmpfs)':44} {start * 1000:6.2f} ms  target < 5 ms"
               f"{'':8} {'met' if start < 0.005 else 'NOT MET'}")
+    if "tmpfs, before" in small:
+        print(f"{'the earlier build, the same':44} {small['tmpfs, before'].median * 1000:6.2f} ms")
     print(f"{'falvori 1-byte file on disk (with flushes)':44} {small['disk'].median * 1000:6.2f} ms")
     known = [k for k in rss if k]
     if known:
