@@ -56,6 +56,13 @@ Failure InspectDestination(const std::string& to, Destination& d) {
         return {};
     }
     if (S_ISLNK(st.st_mode)) {
+        // As the kernel's protected_symlinks: in a sticky folder open to all
+        // (/tmp) a link of another user is not followed, or anyone could
+        // aim our write at a file of ours.
+        struct stat folder {};
+        if (::stat(FolderOf(to).c_str(), &folder) == 0 && (folder.st_mode & S_ISVTX) &&
+            (folder.st_mode & S_IWOTH) && st.st_uid != ::geteuid() && st.st_uid != folder.st_uid)
+            return ErrnoFailure(EACCES);
         char resolved[PATH_MAX];
         // A dangling link is refused: writing through it would create a file
         // somewhere the user did not name.

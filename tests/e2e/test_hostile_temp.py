@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """A second user on the same machine prepares "~Falvori~" in a folder that
-both use, or the private folder under /tmp: the conversion must refuse,
-never write through it, never hang, and leave every file as it was."""
+both use, or the private folder under /tmp, or a link where the user's
+destination will be: the conversion must refuse, never write through it,
+never hang, and leave every file as it was."""
 
 import errno
 import os
@@ -15,6 +16,7 @@ import e2e_support as e2e
 TEXT = "Grüße\r".encode("mac_roman")
 WIN = "Grüße\r".encode("cp1252")
 NOBODY = cs.SECOND_USER
+OTHER = 65533  # a third user, neither root nor the one converting
 
 
 class HostileTemp(e2e.E2ETestCase):
@@ -69,6 +71,26 @@ class HostileTemp(e2e.E2ETestCase):
                 self.assertEqual(self.read(victim), b"root's file\n")
                 self.assertEqual(stat.S_IFMT(os.lstat(planted).st_mode), kind)
                 os.remove(planted)
+
+    def test_planted_link_as_destination_in_a_shared_folder(self):
+        shared = self.path("shared")
+        os.makedirs(shared)
+        os.chmod(shared, 0o1777)
+        own = os.path.join(self.mine, "wichtig.txt")  # the user's file the link aims at
+        with open(own, "wb") as f:
+            f.write(b"keep me")
+        os.chown(own, NOBODY, NOBODY)
+        link = os.path.join(shared, "bericht.txt")
+        os.symlink(own, link)
+        os.lchown(link, OTHER, OTHER)  # planted by a third user
+        run = subprocess.run(cs.AS_SECOND_USER + [e2e.PROGRAM, "m", self.src, link],
+                             env=cs.environment(temp=self.mine), capture_output=True,
+                             stdin=subprocess.DEVNULL, timeout=20)
+        self.assertEqual(run.returncode, 1, run.stderr)
+        self.assertEqual([f[2] for f in e2e.failure_lines(run.stderr.decode())],
+                         [os.strerror(errno.EACCES)])
+        self.assertEqual(self.read(own), b"keep me")
+        self.assertTrue(os.path.islink(link))
 
     def plant_file(self, path, mode):
         with open(path, "wb") as f:
