@@ -14,6 +14,7 @@ import shutil
 import socket
 import stat
 import subprocess
+import unittest
 
 import copy_support as cs
 import e2e_support as e2e
@@ -23,6 +24,7 @@ WIN = TEXT.decode("mac_roman").encode("cp1252")
 OLD = b"old contents\n"
 NOT_REGULAR = "Not a regular file"
 NOBODY = cs.SECOND_USER
+needs_root = unittest.skipUnless(os.geteuid() == 0, "needs root to give files to a second user")
 
 
 def has_acl_tools():
@@ -88,6 +90,7 @@ class Destinations(e2e.E2ETestCase):
             os.link(dst, dst + ".zweiter Name")
         return dst
 
+    @needs_root
     def test_replacing_keeps_what_the_file_is(self):
         """Atomic where everything can be carried, in place where not."""
         other = cs.other_file_system_folder(self)
@@ -147,6 +150,7 @@ class Destinations(e2e.E2ETestCase):
         self.assertEqual(cs.litter(os.path.dirname(dst)), [])
         self.assertFalse(os.path.exists(os.path.join(temp_folder, e2e.TEMP_NAME)))
 
+    @needs_root
     def test_new_destination_gets_what_its_folder_gives(self):
         other = cs.other_file_system_folder(self)
         inherit = self.path("inherit")
@@ -209,6 +213,7 @@ class Destinations(e2e.E2ETestCase):
                 self.assertEqual(seen, order)
                 self.assertEqual(self.read(dst), WIN)
 
+    @needs_root
     def test_failed_move_leaves_everything_where_it_was(self):
         """A failing rename puts the intermediate file back as it was (ours,
         0600), keeps the old destination, and Retry then gets through."""
