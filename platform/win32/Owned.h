@@ -41,6 +41,7 @@ public:
     }
     // Releases the handle held (errors ignored) and takes handle instead.
     void Reset(Handle handle = Traits::Empty()) {
+        if (handle == handle_) return;  // taking what it holds must not free it
         Close();
         handle_ = handle;
     }

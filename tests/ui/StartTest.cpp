@@ -142,8 +142,9 @@ TEST_F(StartTest, TheWindowHasItsShapeAt96DpiAndScalesItAt144Dpi) {
         EXPECT_NEAR(b.top, a.top * 3 / 2, 2);
         EXPECT_NEAR(b.right - b.left, (a.right - a.left) * 3 / 2, 2);
         // Closed drop-down lists take the height of their font.
-        if (at96[i].name != std::string("lstLaufwerk1") && at96[i].name != std::string("lstLaufwerk2"))
+        if (at96[i].name != std::string("lstLaufwerk1") && at96[i].name != std::string("lstLaufwerk2")) {
             EXPECT_NEAR(b.bottom - b.top, (a.bottom - a.top) * 3 / 2, 2);
+        }
     }
     LOGFONTW after{};
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(h().txtDatei2.Handle(), WM_GETFONT, 0, 0)), sizeof after,

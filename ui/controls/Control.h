@@ -3,7 +3,8 @@
 // Contract of every control in this layer:
 // - A property set from code raises the control's event at once, nested
 //   inside the setter, exactly once, just as the user's action would.
-// - Drive and Path raise nothing when the new value equals the current one.
+// - SetDrive and SetFolder raise nothing when the value equals the current
+//   one.
 // - A native notification that a set from code causes (EN_CHANGE after
 //   WM_SETTEXT and the like) never raises the event a second time.
 // - A control shows what it is given; it never reads the disk and shows no
