@@ -30,16 +30,21 @@ struct Case {
     // As prepared, and as this program can read them (not the unreadable one).
     std::optional<std::string> sourceAfter, targetAfter;
     bool afterConverting;  // the intermediate file then holds the result
+    // A writable file in a folder where no file may be made: written in
+    // place, without a box.
+    bool inPlace = false;
 };
 
 // The files as permission-test.sh made them.
 const Case kCases[] = {
     {"SourceNotReadable", L"nicht-lesbar.txt", L"ziel-neu.txt", L"temp", std::nullopt, std::nullopt, false},
     {"DestinationNotWritable", L"quelle.txt", L"schreibgeschuetzt.txt", L"temp", kMac, "alt", true},
-    {"DestinationFolderNotWritable", L"quelle.txt", L"ordner-ohne-schreibrecht\\ziel.txt", L"temp", kMac, "alt",
-     true},
+    {"NewFileInAFolderNotWritable", L"quelle.txt", L"ordner-ohne-schreibrecht\\neu.txt", L"temp", kMac,
+     std::nullopt, true},
+    {"DestinationFolderNotWritable", L"quelle.txt", L"ordner-ohne-schreibrecht\\ziel.txt", L"temp", kMac, kWin,
+     false, true},
     {"InPlaceInAFolderNotWritable", L"ordner-ohne-schreibrecht\\brief.txt", L"ordner-ohne-schreibrecht\\brief.txt",
-     L"temp", kMac, kMac, true},
+     L"temp", kWin, kWin, false, true},
     {"TempFolderNotWritable", L"quelle.txt", L"ziel-neu.txt", L"temp-ohne-schreibrecht", kMac, std::nullopt, false},
 };
 
@@ -81,6 +86,15 @@ TEST_P(PermissionTest, RefusedStepShowsTheBoxAndChangesNothing) {
 
     ProgramRun run(Exe(), L"m " + source + L" " + target);
     ASSERT_TRUE(run.started()) << "error " << run.startError();
+    if (c.inPlace) {
+        if (auto box = run.waitForBox(3000)) FAIL() << Describe(*box);
+        EXPECT_EQ(run.waitForExit(), 0u);
+        EXPECT_EQ(ReadBytes(source), c.sourceAfter);
+        EXPECT_EQ(ReadBytes(target), c.targetAfter);
+        EXPECT_EQ(ListFolder(targetFolder), listing) << "no stray files";
+        EXPECT_FALSE(Exists(intermediate));
+        return;
+    }
     auto box = run.waitForBox();
     ASSERT_TRUE(IsFailureBox(box, ERROR_ACCESS_DENIED));
     ASSERT_TRUE(PressButton(*box, IDRETRY));
