@@ -34,6 +34,8 @@ ScratchFolder::~ScratchFolder() {
         return;
     }
     RemoveTree(path_);
+    // Links to devices or to nothing, FIFOs, "nul.txt": Linux removes them.
+    if (Exists(path_)) RunLinux("rm -rf " + ShellQuote(LinuxPath(path_)));
 }
 
 std::wstring Long(const std::wstring& path) {
