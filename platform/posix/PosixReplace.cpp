@@ -142,20 +142,23 @@ Failure LinkNewFile(int out, int folder, const Destination& d, std::string& name
 Failure CreateNewFile(int folder, const Destination& d, UniqueFd& out, UniqueFd& lock,
                       std::string& name) {
     const mode_t mode = d.way == ReplaceWay::New ? 0666 : 0600;
-    out.reset(::openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode));
-    if (!out) {
-        const int err = errno;
-        if (err != EOPNOTSUPP && err != EISDIR && err != EINVAL) return ErrnoFailure(err);
-        for (int attempt = 0; attempt < 100 && !out; ++attempt) {
-            name = RandomName();
-            out.reset(::openat(folder, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode));
-            if (!out && errno != EEXIST) return ErrnoFailure(errno);
-        }
-        if (!out) return ErrnoFailure(EEXIST);
+    // An unnamed file gets its name through /proc (missing in some chroots).
+    if (::access("/proc/self/fd", X_OK) == 0) {
+        out.reset(::openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode));
+        if (!out && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+            return ErrnoFailure(errno);
     }
+    for (int attempt = 0; attempt < 100 && !out; ++attempt) {
+        name = RandomName();
+        out.reset(::openat(folder, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+        if (!out && errno != EEXIST) return ErrnoFailure(errno);
+    }
+    if (!out) return ErrnoFailure(EEXIST);
     // Read-only, so that only the checked close of out can lose data.
     const std::string self = "/proc/self/fd/" + std::to_string(out.get());
-    lock.reset(::open(self.c_str(), O_RDONLY | O_CLOEXEC));
+    lock.reset(name.empty() ? ::open(self.c_str(), O_RDONLY | O_CLOEXEC)
+                            : ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!lock && errno == EACCES) lock.reset(::fcntl(out.get(), F_DUPFD_CLOEXEC, 0));  // umask took our read
     if (!lock || ::flock(lock.get(), LOCK_EX) != 0) {
         const Failure failure = ErrnoFailure(errno);
         if (!name.empty()) ::unlinkat(folder, name.c_str(), 0);
