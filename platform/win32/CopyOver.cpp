@@ -1,7 +1,9 @@
 #include "CopyOver.h"
 
 #include <cwchar>
+#include <cwctype>
 
+#include "FileSecurity.h"
 #include "HandleSteps.h"
 #include "SystemError.h"
 
@@ -13,12 +15,45 @@ namespace {
 constexpr DWORD kCarriedAttributes =
     FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE;
 
+constexpr wchar_t kPrefix[] = L"~fv";
+constexpr wchar_t kSuffix[] = L".tmp";
+
+bool NamedLikeOurs(const std::wstring& name) {
+    if (name.size() != 3 + 8 + 4 || name.compare(0, 3, kPrefix) != 0 || name.compare(11, 4, kSuffix) != 0)
+        return false;
+    for (std::size_t i = 3; i < 11; ++i)
+        if (!std::iswxdigit(name[i]) || std::iswupper(name[i])) return false;
+    return true;
+}
+
+std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.rfind(L'\\')); }
+
 }  // namespace
+
+void RemoveLeftovers(const std::wstring& destination) {
+    const std::wstring folder = FolderOf(destination);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\" + kPrefix + L"*" + kSuffix).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        if (!NamedLikeOurs(found.cFileName) || (found.dwFileAttributes & ~(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NORMAL)))
+            continue;
+        // Share mode 0: a copy that a running conversion holds does not open.
+        UniqueHandle file(CreateFileW((folder + L"\\" + found.cFileName).c_str(), DELETE | READ_CONTROL, 0, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (!file.valid()) continue;
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (GetFileType(file.get()) != FILE_TYPE_DISK || Describe(file.get(), info) || info.nNumberOfLinks != 1 ||
+            !OpenedUnderName(file.get(), found.cFileName) || !OwnedByThisUser(file.get()))
+            continue;
+        SetDeletePending(file.get(), true);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
 
 UniqueHandle CreateBeside(const std::wstring& destination, DWORD access, DWORD flags, std::wstring& name,
                           Failure& failure) {
-    const std::size_t slash = destination.rfind(L'\\');
-    if (slash == std::wstring::npos) {
+    if (destination.rfind(L'\\') == std::wstring::npos) {
         failure = SystemFailure(ERROR_INVALID_NAME);
         return {};
     }
@@ -26,8 +61,8 @@ UniqueHandle CreateBeside(const std::wstring& destination, DWORD access, DWORD f
     const unsigned base = GetTickCount() ^ (GetCurrentProcessId() << 16);
     for (unsigned attempt = 0; attempt < 1000; ++attempt) {
         wchar_t leaf[32];
-        std::swprintf(leaf, 32, L"\\~fv%08x.tmp", base + counter++);
-        name = destination.substr(0, slash) + leaf;
+        std::swprintf(leaf, 32, L"\\%ls%08x%ls", kPrefix, base + counter++, kSuffix);
+        name = FolderOf(destination) + leaf;
         UniqueHandle file(CreateFileW(name.c_str(), access, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | flags,
                                       nullptr));
         if (file.valid()) return file;

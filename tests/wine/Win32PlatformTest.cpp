@@ -436,6 +436,22 @@ TEST_F(Win32FilesTest, ReplacedDestinationStaysWhatItWas) {
     }
 }
 
+// A copy of ours that a kill left beside the destination goes with the next
+// conversion into that folder; files of others, or held open, stay.
+TEST_F(Win32FilesTest, NextConversionRemovesOnlyLeftoversOfOurs) {
+    const std::wstring source = dir_ / L"quelle.txt";
+    ASSERT_TRUE(WriteBytes(source, "neu"));
+    for (const wchar_t* name : {L"~fv0123abcd.tmp", L"~fv0123abce.tmp", L"~fvbrief.tmp", L"~fv0123abcd.tmp.txt"})
+        ASSERT_TRUE(WriteBytes(dir_ / name, "alt"));
+    HANDLE held = CreateFileW((dir_ / L"~fv0123abce.tmp").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const Failure failure = platform_.copyFile(U(source), U(dir_ / L"ziel.txt"));
+    CloseHandle(held);
+    EXPECT_FALSE(failure) << failure.text;
+    EXPECT_EQ(ListFolder(dir_.path()),
+              L"quelle.txt|ziel.txt|~fv0123abcd.tmp.txt|~fv0123abce.tmp|~fvbrief.tmp");
+}
+
 TEST_F(Win32FilesTest, CopyReplacesOrCreatesTheWholeFile) {
     const std::wstring source = dir_ / L"quelle.txt";
     ASSERT_TRUE(WriteBytes(source, "kurz"));
