@@ -18,7 +18,7 @@ namespace falvori::test {
 namespace {
 
 constexpr int kRuns = 50;
-constexpr int kLines = 1500000;  // about 30 MB
+constexpr int kLines = 1500000;  // 24 MB
 
 std::wstring Exe() { return FromLinuxPath(FALVORI_EXE_LINUX); }
 
