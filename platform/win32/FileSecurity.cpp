@@ -83,7 +83,7 @@ bool OwnedByThisUser(HANDLE file) {
     if (!owner || !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return false;
     UniqueHandle token(raw);
     for (const TOKEN_INFORMATION_CLASS kind : {TokenUser, TokenOwner}) {
-        unsigned char buffer[512];
+        alignas(TOKEN_USER) unsigned char buffer[512];
         DWORD size = 0;
         if (!GetTokenInformation(token.get(), kind, buffer, sizeof buffer, &size)) continue;
         const PSID sid = kind == TokenUser ? reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid
