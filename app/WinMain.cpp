@@ -22,7 +22,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         falvori::ui::Haupt haupt(platform);
         haupt.Laden();
         if (!haupt.Create(instance)) return falvori::kExitFatal;
-        platform.setOwnerWindow(haupt.Handle());
+        platform.SetOwnerWindow(haupt.Handle());
         haupt.Show(showCommand);
         return haupt.Run();
     } catch (const std::bad_alloc&) {

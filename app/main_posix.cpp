@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
         const std::string_view first = argv[1];
         if (first == "--help" || first == "-h") {
             const std::string table = std::string("/") + falvori::kTableFileName;
-            return Print(falvori::HelpText(platform.programFolder() + table,
+            return Print(falvori::HelpText(platform.ProgramFolder() + table,
                                            platform.SharedDataFolder() + table));
         }
         if (first == "--version") return Print(falvori::VersionText());
@@ -43,6 +43,6 @@ int main(int argc, char** argv) {
     core.TabelleLaden();
     core.BefehlszeileAuswerten();
     // An empty command line would open the window, which this program has not.
-    platform.showUsage();
+    platform.ShowUsage();
     return falvori::kExitUsage;
 }

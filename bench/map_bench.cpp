@@ -48,7 +48,7 @@ std::size_t MapAll(const ByteMap& map, const std::vector<std::uint8_t>& in,
     std::size_t n = 0;
     for (std::size_t pos = 0; pos < in.size(); pos += kBlock) {
         std::size_t consumed = 0;
-        n += map.map(in.data() + pos, std::min(kBlock, in.size() - pos), out.data() + n, &consumed);
+        n += map.Map(in.data() + pos, std::min(kBlock, in.size() - pos), out.data() + n, &consumed);
     }
     return n;
 }
@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
         }
         std::printf("  map loop %-11s %7.2f GB/s%s%s\n", ByteMap::Name(kernel),
                     static_cast<double>(in.size()) / best / 1e9,
-                    map.kernel() == ByteMap(table).kernel() ? "  (used)" : "",
+                    map.UsedKernel() == ByteMap(table).UsedKernel() ? "  (used)" : "",
                     same ? "" : "  WRONG OUTPUT");
         if (!same) status = 1;
     }

@@ -18,7 +18,7 @@ bool MapFile(Platform& platform, const ByteMap& map, File& source, const std::st
     for (;;) {
         IoResult got;
         if (!Guarded(platform, Doing{"Quelldatei kann nicht gelesen werden", quelle}, [&] {
-                got = source.read(in.data(), in.size());
+                got = source.Read(in.data(), in.size());
                 return got.failure;
             }))
             return false;
@@ -27,7 +27,7 @@ bool MapFile(Platform& platform, const ByteMap& map, File& source, const std::st
         std::size_t pos = 0;
         while (pos < got.count) {
             std::size_t consumed = 0;
-            const std::size_t n = map.map(in.data() + pos, got.count - pos, out.data(), &consumed);
+            const std::size_t n = map.Map(in.data() + pos, got.count - pos, out.data(), &consumed);
             if (!emit(out.data(), n)) return false;
             pos += consumed;
             if (pos < got.count) {

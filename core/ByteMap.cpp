@@ -172,7 +172,7 @@ ByteMap::ByteMap(const Tabelle& table, Kernel kernel) {
     loop_ = loop.map;
 }
 
-std::size_t ByteMap::map(const std::uint8_t* in, std::size_t size, std::uint8_t* out,
+std::size_t ByteMap::Map(const std::uint8_t* in, std::size_t size, std::uint8_t* out,
                          std::size_t* consumed) const {
     std::size_t end = size;
     if (!allValid_) {

@@ -28,12 +28,12 @@ public:
     // Whether this build and this processor can run kernel.
     static bool Supported(Kernel kernel);
     static const char* Name(Kernel kernel);
-    Kernel kernel() const { return kernel_; }
+    Kernel UsedKernel() const { return kernel_; }
 
     // Maps in[0..size) into out (room for size bytes) and returns the number
     // of bytes written. Stops early at the first byte whose entry is no byte
     // value; *consumed tells how far it got.
-    std::size_t map(const std::uint8_t* in, std::size_t size, std::uint8_t* out,
+    std::size_t Map(const std::uint8_t* in, std::size_t size, std::uint8_t* out,
                     std::size_t* consumed) const;
 
 private:

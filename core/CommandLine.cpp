@@ -54,7 +54,7 @@ void Core::BefehlszeileAuswerten() {
             ZielDatei = words->size() >= 3 ? (*words)[2] : std::string();
         }
     } else {
-        Befehlszeile = Trim(platform_.commandLine());
+        Befehlszeile = Trim(platform_.CommandLine());
         if (Befehlszeile.empty()) return;
         Stapelbetrieb = true;
         if (Befehlszeile.size() >= 2 && Befehlszeile[1] == ' ')
@@ -68,16 +68,16 @@ void Core::BefehlszeileAuswerten() {
         }
     }
     if (!macWin) {
-        platform_.showUsage();
-        platform_.endProgram(kExitUsage);
+        platform_.ShowUsage();
+        platform_.EndProgram(kExitUsage);
     }
     RichtungMacWin = *macWin;
     if (ZielDatei.empty()) ZielDatei = QuellDatei;
 
     if (platform_.HasStandardStreams() && ZielDatei == "-")
-        platform_.endProgram(ConvertToStandardOutput(QuellDatei));
+        platform_.EndProgram(ConvertToStandardOutput(QuellDatei));
     const std::optional<bool> written = DateiUmwandeln(QuellDatei, ZielDatei);
-    platform_.endProgram(written == true ? kExitWritten : kExitNotWritten);
+    platform_.EndProgram(written == true ? kExitWritten : kExitNotWritten);
 }
 
 }  // namespace falvori

@@ -13,7 +13,7 @@ namespace {
 Failure CloseAll(std::unique_ptr<File>& a, std::unique_ptr<File>& b) {
     for (auto* file : {&a, &b}) {
         if (!*file) continue;
-        Failure failure = (*file)->close();
+        Failure failure = (*file)->Close();
         file->reset();
         if (failure) return failure;
     }
@@ -26,9 +26,9 @@ std::optional<bool> Core::DateiUmwandeln(const std::string& quelle, const std::s
     std::optional<bool> result;
     if (quelle.empty() || ziel.empty()) return result;
 
-    TempDatei = platform_.environmentVariable("temp");
-    if (TempDatei.empty()) TempDatei = platform_.fallbackTempFolder();
-    TempDatei += platform_.separator();
+    TempDatei = platform_.EnvironmentVariable("temp");
+    if (TempDatei.empty()) TempDatei = platform_.FallbackTempFolder();
+    TempDatei += platform_.Separator();
     TempDatei += kTempFileName;
 
     // Files still open when a step is cancelled close on the way out.
@@ -40,13 +40,13 @@ std::optional<bool> Core::DateiUmwandeln(const std::string& quelle, const std::s
 
     if (!guarded("Quelldatei kann nicht geöffnet werden", quelle, [&] {
             Failure f;
-            source = platform_.openForReading(quelle, f);
+            source = platform_.OpenForReading(quelle, f);
             return f;
         }))
         return result;
     if (!guarded("Zwischendatei kann nicht angelegt werden", TempDatei, [&] {
             Failure f;
-            temp = platform_.createForWriting(TempDatei, f);
+            temp = platform_.CreateForWriting(TempDatei, f);
             return f;
         }))
         return result;
@@ -57,7 +57,7 @@ std::optional<bool> Core::DateiUmwandeln(const std::string& quelle, const std::s
         // A retried write goes on after the bytes that did reach the file.
         return guarded("Zwischendatei kann nicht geschrieben werden", TempDatei, [&] {
             while (written < n) {
-                IoResult w = temp->write(data + written, n - written);
+                IoResult w = temp->Write(data + written, n - written);
                 written += w.count;
                 if (w.failure) return w.failure;
             }
@@ -73,23 +73,23 @@ std::optional<bool> Core::DateiUmwandeln(const std::string& quelle, const std::s
 
     bool present = false;
     if (!guarded("Zieldatei kann nicht geprüft werden", ziel,
-                 [&] { return platform_.fileExists(ziel, present); }))
+                 [&] { return platform_.FileExists(ziel, present); }))
         return result;
     const bool replace =
         !present || Stapelbetrieb ||
-        platform_.messageBox("Soll die Zieldatei überschrieben werden?", "Achtung",
+        platform_.ShowBox("Soll die Zieldatei überschrieben werden?", "Achtung",
                              MsgIcon::Question, MsgButtons::YesNo) == kYes;
     if (replace) {
         // Copied over the old file, never deleted first: a failing copy
         // leaves the old destination as it was.
         if (!guarded("Zieldatei kann nicht geschrieben werden", ziel,
-                     [&] { return platform_.copyFile(TempDatei, ziel); }))
+                     [&] { return platform_.PlaceFile(TempDatei, ziel); }))
             return result;
         result = true;
     }
 
     guarded("Zwischendatei kann nicht gelöscht werden", TempDatei,
-            [&] { return platform_.deleteFile(TempDatei); });
+            [&] { return platform_.RemoveFile(TempDatei); });
     return result;
 }
 

@@ -59,7 +59,7 @@ public:
     std::string TempDatei;
     std::string Befehlszeile;
 
-    Platform& platform() { return platform_; }
+    Platform& GetPlatform() { return platform_; }
 
 private:
     Platform& platform_;

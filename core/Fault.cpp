@@ -7,10 +7,10 @@
 namespace falvori {
 
 void ReportFault(Platform& platform, const RuntimeFault& fault) {
-    platform.messageBox("Laufzeitfehler '" + std::to_string(fault.number) + "':\r\r" + fault.text,
+    platform.ShowBox("Laufzeitfehler '" + std::to_string(fault.number) + "':\r\r" + fault.text,
                         "Falvori", MsgIcon::Critical, MsgButtons::Ok);
-    platform.endProgram(kExitFatal);
-    std::abort();  // not reached: endProgram does not return
+    platform.EndProgram(kExitFatal);
+    std::abort();  // not reached: EndProgram does not return
 }
 
 }  // namespace falvori

@@ -12,7 +12,7 @@ bool Guarded(Platform& platform, const Doing& doing, Step&& step) {
     for (;;) {
         Failure failure = step();
         if (!failure) return true;
-        if (platform.failureBox(failure, doing) != kRetry) return false;
+        if (platform.FailureBox(failure, doing) != kRetry) return false;
     }
 }
 

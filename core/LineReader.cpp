@@ -2,8 +2,8 @@
 
 namespace falvori {
 
-bool LineReader::fill(Failure& failure) {
-    IoResult r = file_.read(buffer_.data(), buffer_.size());
+bool LineReader::Fill(Failure& failure) {
+    IoResult r = file_.Read(buffer_.data(), buffer_.size());
     if (r.failure) {
         failure = r.failure;
         return false;
@@ -13,9 +13,9 @@ bool LineReader::fill(Failure& failure) {
     return true;
 }
 
-bool LineReader::atEnd(Failure& failure) {
+bool LineReader::AtEnd(Failure& failure) {
     for (;;) {
-        if (pos_ == size_ && (!fill(failure) || size_ == 0)) return true;
+        if (pos_ == size_ && (!Fill(failure) || size_ == 0)) return true;
         if (!skipLineFeed_) return false;
         // The LF of a CR LF belongs to the line before.
         skipLineFeed_ = false;

@@ -14,15 +14,15 @@ public:
     explicit LineReader(File& file) : file_(file) {}
 
     // True when no character is left.
-    bool atEnd(Failure& failure);
+    bool AtEnd(Failure& failure);
 
     // Hands each character of the next line to sink and consumes the line
     // end. Returns a failure of the underlying read, if any.
     template <typename Sink>
-    Failure readLine(Sink&& sink) {
+    Failure ReadLine(Sink&& sink) {
         Failure failure;
         for (;;) {
-            if (pos_ == size_ && !fill(failure)) return failure;
+            if (pos_ == size_ && !Fill(failure)) return failure;
             if (pos_ == size_) return failure;  // last line without a line end
             char c = buffer_[pos_++];
             if (c == '\r') {
@@ -38,7 +38,7 @@ public:
     }
 
 private:
-    bool fill(Failure& failure);
+    bool Fill(Failure& failure);
 
     File& file_;
     std::array<char, 64 * 1024> buffer_{};

@@ -13,7 +13,7 @@ constexpr std::size_t kKeptDigits = 40;
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 }  // namespace
 
-void NumberReader::feed(char c) {
+void NumberReader::Feed(char c) {
     if (c == ' ' || c == '\t' || c == '\n' || phase_ == Phase::Done) return;
     if (phase_ == Phase::Start && (c == '+' || c == '-')) {
         negative_ = (c == '-');
@@ -43,7 +43,7 @@ void NumberReader::feed(char c) {
     }
 }
 
-double NumberReader::value() const {
+double NumberReader::Value() const {
     if (digits_.empty()) return 0.0;
     const std::string text = digits_ + 'e' + std::to_string(exponent_);
     double result = 0.0;
@@ -55,8 +55,8 @@ double NumberReader::value() const {
 
 double NumericValue(std::string_view text) {
     NumberReader reader;
-    reader.feed(text);
-    return reader.value();
+    reader.Feed(text);
+    return reader.Value();
 }
 
 std::optional<long long> ToWhole(double value) {

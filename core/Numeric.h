@@ -13,12 +13,12 @@ namespace falvori {
 // constant memory.
 class NumberReader {
 public:
-    void reset() { *this = NumberReader(); }
-    void feed(char c);
-    void feed(std::string_view text) {
-        for (char c : text) feed(c);
+    void Reset() { *this = NumberReader(); }
+    void Feed(char c);
+    void Feed(std::string_view text) {
+        for (char c : text) Feed(c);
     }
-    double value() const;
+    double Value() const;
 
 private:
     enum class Phase { Start, Sign, Whole, Fraction, Done };

@@ -47,12 +47,12 @@ struct Doing {
 class File {
 public:
     virtual ~File() = default;
-    virtual IoResult read(void* buffer, std::size_t size) = 0;
+    virtual IoResult Read(void* buffer, std::size_t size) = 0;
     // Writes at least one byte or reports a failure.
-    virtual IoResult write(const void* data, std::size_t size) = 0;
+    virtual IoResult Write(const void* data, std::size_t size) = 0;
     // Releases the handle. Called at most once; the destructor closes a file
     // that was never closed explicitly and ignores errors.
-    virtual Failure close() = 0;
+    virtual Failure Close() = 0;
 };
 
 class Platform {
@@ -61,59 +61,64 @@ public:
 
     // --- process ---
     // The command line after the program's name, as the user typed it.
-    virtual std::string commandLine() = 0;
+    virtual std::string CommandLine() = 0;
     // The words after the program's name, on a system that hands them over
-    // already split; nothing where the program scans commandLine() itself.
+    // already split; nothing where the program scans CommandLine() itself.
     virtual std::optional<std::vector<std::string>> CommandWords() { return std::nullopt; }
     // Where the table file lies when it is not beside the program; empty
     // where the program looks beside itself only.
     virtual std::string SharedDataFolder() { return {}; }
     // The folder that holds the program, as the system reports it (with a
     // trailing separator only for a root folder).
-    virtual std::string programFolder() = 0;
-    virtual std::string environmentVariable(const std::string& name) = 0;
+    virtual std::string ProgramFolder() = 0;
+    virtual std::string EnvironmentVariable(const std::string& name) = 0;
     // Where the intermediate file goes when "temp" is empty.
-    virtual std::string fallbackTempFolder() = 0;
-    virtual char separator() = 0;
+    virtual std::string FallbackTempFolder() = 0;
+    virtual char Separator() = 0;
     // Ends the process with the given status; files still open are closed.
-    [[noreturn]] virtual void endProgram(int status) = 0;
+    [[noreturn]] virtual void EndProgram(int status) = 0;
     // Called before ending on an unrecognised command line. A window program
     // ends silently; a terminal program says how it is called.
-    virtual void showUsage() {}
+    virtual void ShowUsage() {}
 
     // --- user ---
     // Shows a modal box and returns the Answer of the button pressed. Lines
     // in text are separated by single CRs.
-    virtual int messageBox(const std::string& text, const std::string& title, MsgIcon icon,
+    virtual int ShowBox(const std::string& text, const std::string& title, MsgIcon icon,
                            MsgButtons buttons) = 0;
     // The failure box of a file step: the system's description, "Achtung!",
     // Retry and Cancel. Returns kRetry to run the step again.
-    virtual int failureBox(const Failure& failure, const Doing& doing) {
+    virtual int FailureBox(const Failure& failure, const Doing& doing) {
         (void)doing;
-        return messageBox(failure.text, "Achtung!", MsgIcon::Exclamation, MsgButtons::RetryCancel);
+        return ShowBox(failure.text, "Achtung!", MsgIcon::Exclamation, MsgButtons::RetryCancel);
     }
     // A failure that nothing can retry (standard output is gone or full).
     virtual void ShowFailure(const Failure& failure, const Doing& doing) {
         (void)doing;
-        messageBox(failure.text, "Achtung!", MsgIcon::Exclamation, MsgButtons::Ok);
+        ShowBox(failure.text, "Achtung!", MsgIcon::Exclamation, MsgButtons::Ok);
     }
 
     // --- files ---
     // Where HasStandardStreams(), "-" is standard input.
-    virtual std::unique_ptr<File> openForReading(const std::string& path, Failure& failure) = 0;
+    virtual std::unique_ptr<File> OpenForReading(const std::string& path, Failure& failure) = 0;
     // Creates the file or empties an existing one. The intermediate file is
     // opened this way; no other program may open it until it is closed.
-    virtual std::unique_ptr<File> createForWriting(const std::string& path, Failure& failure) = 0;
+    virtual std::unique_ptr<File> CreateForWriting(const std::string& path, Failure& failure) = 0;
     // Whether path names an ordinary file (read-only counts; folders, hidden
     // and system files do not). Acts on that one path only: a name with
     // wildcards is refused with a failure.
-    virtual Failure fileExists(const std::string& path, bool& present) = 0;
-    virtual Failure deleteFile(const std::string& path) = 0;
-    // Puts a copy of from at to, replacing a file there. The file at to is
-    // either the old one or the complete copy, never a mix or nothing.
-    virtual Failure copyFile(const std::string& from, const std::string& to) = 0;
+    virtual Failure FileExists(const std::string& path, bool& present) = 0;
+    virtual Failure RemoveFile(const std::string& path) = 0;
+    // Gives to the bytes of the intermediate file from. Where it can, to is
+    // replaced in one step by a new file that keeps what the old one was
+    // (from itself when it lies on the same file system), so to is the old
+    // file or the complete new one. A destination that cannot be replaced so
+    // (several links, an owner or permissions the new file cannot carry) is
+    // written in place. Anything but an ordinary file at to is refused.
+    // Afterwards RemoveFile(from) removes only what is still ours.
+    virtual Failure PlaceFile(const std::string& from, const std::string& to) = 0;
     // The system's own description for reading past the end of a file.
-    virtual Failure endOfFileFailure() = 0;
+    virtual Failure EndOfFileFailure() = 0;
 
     // --- standard streams ---
     // Whether "-" names standard input as a source and standard output as a

@@ -15,7 +15,7 @@ ExitStatus Core::ConvertToStandardOutput(const std::string& quelle) {
     std::unique_ptr<File> source;
     if (!Guarded(platform_, Doing{"Quelldatei kann nicht geöffnet werden", quelle}, [&] {
             Failure f;
-            source = platform_.openForReading(quelle, f);
+            source = platform_.OpenForReading(quelle, f);
             return f;
         }))
         return kExitNotWritten;
@@ -34,7 +34,7 @@ ExitStatus Core::ConvertToStandardOutput(const std::string& quelle) {
     bool outputFailed = false;
     const bool mapped = MapFile(platform_, map, *source, quelle, [&](const std::uint8_t* data, std::size_t n) {
         for (std::size_t written = 0; written < n;) {
-            IoResult w = out->write(data + written, n - written);
+            IoResult w = out->Write(data + written, n - written);
             written += w.count;
             if (w.failure) {
                 failure = w.failure;
@@ -51,7 +51,7 @@ ExitStatus Core::ConvertToStandardOutput(const std::string& quelle) {
     }
     if (!mapped) return kExitNotWritten;
     // Data that the system still holds can fail here (a full disk, NFS).
-    failure = out->close();
+    failure = out->Close();
     if (failure) {
         platform_.ShowFailure(failure, writing);
         return kExitFatal;

@@ -17,14 +17,14 @@ constexpr const char* kBrokenTable = "Tabelle defekt.";
 [[noreturn]] void Tabellenfehler(Platform& platform, std::unique_ptr<File>& file,
                                  const std::string& firstLine) {
     file.reset();  // close before the box, so the user may fix the file meanwhile
-    platform.messageBox(firstLine +
+    platform.ShowBox(firstLine +
                             "\r\r"
                             "Die Übersetzungstabelle\r"
                             "'ZeichenCodes Mac - Win.txt'\r"
                             "muss im Programm-Verzeichnis liegen.\r",
                         "Fehler!", MsgIcon::Critical, MsgButtons::Ok);
-    platform.endProgram(kExitFatal);
-    std::abort();  // not reached: endProgram does not return
+    platform.EndProgram(kExitFatal);
+    std::abort();  // not reached: EndProgram does not return
 }
 
 // Compares the first line with the header as it streams past.
@@ -55,50 +55,50 @@ void Core::TabelleLaden() {
     // Every failure up to and including the header line is the table box
     // with the system's description.
     Failure failure;
-    std::string path = platform_.programFolder() + platform_.separator() + kTableFileName;
+    std::string path = platform_.ProgramFolder() + platform_.Separator() + kTableFileName;
     // An installed program finds the file in its shared data folder; one
     // beside the program wins, whatever it holds.
     if (const std::string shared = platform_.SharedDataFolder(); !shared.empty()) {
         bool beside = false;
-        failure = platform_.fileExists(path, beside);
-        if (!failure && !beside) path = shared + platform_.separator() + kTableFileName;
+        failure = platform_.FileExists(path, beside);
+        if (!failure && !beside) path = shared + platform_.Separator() + kTableFileName;
         failure = {};
     }
-    std::unique_ptr<File> file = platform_.openForReading(path, failure);
+    std::unique_ptr<File> file = platform_.OpenForReading(path, failure);
     if (failure || !file) Tabellenfehler(platform_, file, failure.text);
 
     LineReader lines(*file);
-    if (lines.atEnd(failure)) {
-        if (!failure) failure = platform_.endOfFileFailure();
+    if (lines.AtEnd(failure)) {
+        if (!failure) failure = platform_.EndOfFileFailure();
         Tabellenfehler(platform_, file, failure.text);
     }
     HeaderMatch header;
-    failure = lines.readLine(header);
+    failure = lines.ReadLine(header);
     if (failure) Tabellenfehler(platform_, file, failure.text);
     if (!header.matches()) Tabellenfehler(platform_, file, kBrokenTable);
 
     // The Mac code carries over to the next line when a line holds no TAB.
     std::uint8_t macCode = 0;
     for (;;) {
-        bool end = lines.atEnd(failure);
+        bool end = lines.AtEnd(failure);
         if (failure) ReportFault(platform_, {failure.code, failure.text});
         if (end) break;
 
         NumberReader number;
-        failure = lines.readLine([&](char c) {
+        failure = lines.ReadLine([&](char c) {
             if (c != '\t') {
-                number.feed(c);
+                number.Feed(c);
                 return;
             }
-            auto code = ToByte(number.value());
+            auto code = ToByte(number.Value());
             if (!code) ReportFault(platform_, kOverflow);
             macCode = *code;
-            number.reset();
+            number.Reset();
             if (macCode == 0) Tabellenfehler(platform_, file, kBrokenTable);
         });
         if (failure) ReportFault(platform_, {failure.code, failure.text});
 
-        const double value = number.value();
+        const double value = number.Value();
         if (value == 0) {
             MacZuWin[macCode] = 32;  // no counterpart: a blank
         } else {

@@ -12,7 +12,7 @@ namespace falvori::ui {
 
 bool Haupt::Retried(const std::function<DWORD()>& step) {
     // The window shows the system's description alone: nothing to name.
-    return Guarded(core.platform(), Doing{}, [&] {
+    return Guarded(core.GetPlatform(), Doing{}, [&] {
         DWORD error = step();
         return error ? SystemFailure(error) : Failure{};
     });

@@ -18,7 +18,7 @@ constexpr const char* kAboutText =
 bool Haupt::KeyDown(unsigned key) {
     // At once, as a closed window ends: no further handler runs, nothing is
     // saved, and the system closes any file still open.
-    if (key == VK_ESCAPE) core.platform().endProgram(0);
+    if (key == VK_ESCAPE) core.GetPlatform().EndProgram(0);
     return false;
 }
 
@@ -29,7 +29,7 @@ void Haupt::SurfaceDblClicked() {
     POINT point{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
     ScreenToClient(hwnd_, &point);
     if (ChildWindowFromPointEx(hwnd_, point, CWP_SKIPINVISIBLE) != hwnd_) return;
-    core.platform().messageBox(kAboutText, "Freeware", MsgIcon::Information, MsgButtons::Ok);
+    core.GetPlatform().ShowBox(kAboutText, "Freeware", MsgIcon::Information, MsgButtons::Ok);
 }
 
 }  // namespace falvori::ui

@@ -34,16 +34,16 @@ Failure OpenIntermediate(const std::string& path, UniqueFd& fd) {
             return ErrnoFailure(errno);
         }
         // No O_TRUNC: a file another conversion owns must not be emptied.
-        fd.reset(::open(path.c_str(),
+        fd.Reset(::open(path.c_str(),
                         O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600));
         if (!fd) {
             const int err = errno;
             return err == ELOOP ? NotRegularFileFailure() : ErrnoFailure(err);
         }
         struct stat opened {};
-        if (::fstat(fd.get(), &opened) != 0) return ErrnoFailure(errno);
+        if (::fstat(fd.Get(), &opened) != 0) return ErrnoFailure(errno);
         if (Failure f = CheckOurs(opened)) return f;
-        if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+        if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
             const int err = errno;
             return ErrnoFailure(err == EWOULDBLOCK ? EBUSY : err);
         }
@@ -53,8 +53,8 @@ Failure OpenIntermediate(const std::string& path, UniqueFd& fd) {
             opened.st_ino != named.st_ino)
             continue;
         // Truncating an empty file would make ext4 flush it to disk on close.
-        if (opened.st_size > 0 && ::ftruncate(fd.get(), 0) != 0) return ErrnoFailure(errno);
-        if ((opened.st_mode & 07777) != 0600 && ::fchmod(fd.get(), 0600) != 0)
+        if (opened.st_size > 0 && ::ftruncate(fd.Get(), 0) != 0) return ErrnoFailure(errno);
+        if ((opened.st_mode & 07777) != 0600 && ::fchmod(fd.Get(), 0600) != 0)
             return ErrnoFailure(errno);
         return {};
     }

@@ -22,10 +22,10 @@ bool IsOurName(const char* name) {
 void RemoveIfLeftOver(int folder, const char* name) {
     UniqueFd fd(::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat st {}, named {};
-    if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() ||
+    if (!fd || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() ||
         st.st_nlink != 1)
         return;
-    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return;  // a running conversion's
+    if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) return;  // a running conversion's
     if (::fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) != 0 || named.st_ino != st.st_ino ||
         named.st_dev != st.st_dev)
         return;

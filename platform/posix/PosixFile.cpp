@@ -11,7 +11,7 @@ PosixFile::~PosixFile() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-IoResult PosixFile::read(void* buffer, std::size_t size) {
+IoResult PosixFile::Read(void* buffer, std::size_t size) {
     for (;;) {
         const ssize_t n = ::read(fd_, buffer, size);
         if (n >= 0) return {static_cast<std::size_t>(n), {}};
@@ -20,7 +20,7 @@ IoResult PosixFile::read(void* buffer, std::size_t size) {
     }
 }
 
-IoResult PosixFile::write(const void* data, std::size_t size) {
+IoResult PosixFile::Write(const void* data, std::size_t size) {
     for (;;) {
         const ssize_t n = ::write(fd_, data, size);
         if (n > 0) return {static_cast<std::size_t>(n), {}};
@@ -29,7 +29,7 @@ IoResult PosixFile::write(const void* data, std::size_t size) {
     }
 }
 
-Failure PosixFile::close() {
+Failure PosixFile::Close() {
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0) {

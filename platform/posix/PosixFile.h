@@ -12,10 +12,10 @@ public:
     PosixFile(const PosixFile&) = delete;
     PosixFile& operator=(const PosixFile&) = delete;
 
-    IoResult read(void* buffer, std::size_t size) override;
-    IoResult write(const void* data, std::size_t size) override;
-    Failure close() override;
-    int fd() const { return fd_; }
+    IoResult Read(void* buffer, std::size_t size) override;
+    IoResult Write(const void* data, std::size_t size) override;
+    Failure Close() override;
+    int Fd() const { return fd_; }
 
 private:
     int fd_;

@@ -27,7 +27,7 @@ PosixPlatform::PosixPlatform(int argc, char** argv)
     : words_(argv + (argc > 0 ? 1 : 0), argv + argc),
       closedAtStart_(OpenMissingStandardDescriptors()) {}
 
-std::string PosixPlatform::programFolder() {
+std::string PosixPlatform::ProgramFolder() {
     std::string path(PATH_MAX, '\0');
     const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
     if (n <= 0) return ".";
@@ -37,27 +37,27 @@ std::string PosixPlatform::programFolder() {
     return path.substr(0, slash);
 }
 
-std::string PosixPlatform::SharedDataFolder() { return programFolder() + "/../share/falvori"; }
+std::string PosixPlatform::SharedDataFolder() { return ProgramFolder() + "/../share/falvori"; }
 
-std::string PosixPlatform::environmentVariable(const std::string& name) {
+std::string PosixPlatform::EnvironmentVariable(const std::string& name) {
     const char* value = std::getenv(name.c_str());
     return value ? value : "";
 }
 
-std::string PosixPlatform::fallbackTempFolder() {
-    const std::string tmpdir = environmentVariable("TMPDIR");
+std::string PosixPlatform::FallbackTempFolder() {
+    const std::string tmpdir = EnvironmentVariable("TMPDIR");
     if (!tmpdir.empty()) return tmpdir;
     // Not /tmp itself: anyone may put a file or a link there under our name.
     privateTempFolder_ = PrivateTempFolder();
     return privateTempFolder_;
 }
 
-void PosixPlatform::endProgram(int status) {
+void PosixPlatform::EndProgram(int status) {
     std::cerr.flush();
     std::exit(status);
 }
 
-void PosixPlatform::showUsage() {
+void PosixPlatform::ShowUsage() {
     std::cerr << kUsageLine << "\nMehr dazu: falvori --help\n";
 }
 
@@ -84,14 +84,14 @@ void PrintFailure(const Failure& failure, const Doing& doing) {
 
 }  // namespace
 
-int PosixPlatform::messageBox(const std::string& text, const std::string& title, MsgIcon,
+int PosixPlatform::ShowBox(const std::string& text, const std::string& title, MsgIcon,
                               MsgButtons buttons) {
     std::cerr << title << ": " << WithLineBreaks(text) << '\n';
     if (buttons == MsgButtons::Ok) return kOk;
     return AskOnTerminal(buttons == MsgButtons::RetryCancel);
 }
 
-int PosixPlatform::failureBox(const Failure& failure, const Doing& doing) {
+int PosixPlatform::FailureBox(const Failure& failure, const Doing& doing) {
     PrintFailure(failure, doing);
     return AskOnTerminal(true);
 }
@@ -125,14 +125,14 @@ std::unique_ptr<File> PosixPlatform::OpenStandardOutput(const File& source, Fail
         return nullptr;
     }
     int sourceFd = -1;
-    if (auto* file = dynamic_cast<const PosixFile*>(&source)) sourceFd = file->fd();
-    if (auto* stream = dynamic_cast<const StreamFile*>(&source)) sourceFd = stream->fd();
+    if (auto* file = dynamic_cast<const PosixFile*>(&source)) sourceFd = file->Fd();
+    if (auto* stream = dynamic_cast<const StreamFile*>(&source)) sourceFd = stream->Fd();
     failure = NotTheSameFile(sourceFd, STDOUT_FILENO);
     if (failure) return nullptr;
     return std::make_unique<StreamFile>(STDOUT_FILENO);
 }
 
-std::unique_ptr<File> PosixPlatform::openForReading(const std::string& path, Failure& failure) {
+std::unique_ptr<File> PosixPlatform::OpenForReading(const std::string& path, Failure& failure) {
     if (path == "-") return OpenStandardInput(failure);
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -149,7 +149,7 @@ std::unique_ptr<File> PosixPlatform::openForReading(const std::string& path, Fai
         failure = ErrnoFailure(EISDIR);
         return nullptr;
     }
-    // A shared lock while we read, so that createForWriting refuses this very
+    // A shared lock while we read, so that CreateForWriting refuses this very
     // file (a source that is the intermediate file) instead of emptying it,
     // as Windows refuses to write a file open for reading. When another
     // program holds a lock on it, we read without one.
@@ -157,8 +157,8 @@ std::unique_ptr<File> PosixPlatform::openForReading(const std::string& path, Fai
     return file;
 }
 
-std::unique_ptr<File> PosixPlatform::createForWriting(const std::string& path, Failure& failure) {
-    releaseLock(path);  // left by an earlier, cancelled conversion of ours
+std::unique_ptr<File> PosixPlatform::CreateForWriting(const std::string& path, Failure& failure) {
+    ReleaseLock(path);  // left by an earlier, cancelled conversion of ours
     if (!privateTempFolder_.empty() && FolderOf(path) == privateTempFolder_) {
         failure = CheckPrivateTempFolder(privateTempFolder_);
         if (failure) return nullptr;
@@ -167,18 +167,18 @@ std::unique_ptr<File> PosixPlatform::createForWriting(const std::string& path, F
     failure = OpenIntermediate(path, fd);
     if (failure) return nullptr;
     // Our own descriptor keeps the lock (and the file) after the core closes its one.
-    UniqueFd held(::fcntl(fd.get(), F_DUPFD_CLOEXEC, 0));
+    UniqueFd held(::fcntl(fd.Get(), F_DUPFD_CLOEXEC, 0));
     if (!held) {
         failure = ErrnoFailure(errno);
         return nullptr;
     }
     held_[path].fd = std::move(held);
-    return std::make_unique<PosixFile>(fd.release());
+    return std::make_unique<PosixFile>(fd.Release());
 }
 
-void PosixPlatform::releaseLock(const std::string& path) { held_.erase(path); }
+void PosixPlatform::ReleaseLock(const std::string& path) { held_.erase(path); }
 
-Failure PosixPlatform::fileExists(const std::string& path, bool& present) {
+Failure PosixPlatform::FileExists(const std::string& path, bool& present) {
     struct stat st {};
     present = false;
     if (::stat(path.c_str(), &st) != 0) {
@@ -190,12 +190,12 @@ Failure PosixPlatform::fileExists(const std::string& path, bool& present) {
     return {};
 }
 
-Failure PosixPlatform::deleteFile(const std::string& path) {
+Failure PosixPlatform::RemoveFile(const std::string& path) {
     const auto it = held_.find(path);
     if (it != held_.end()) {
         struct stat ours {}, named {};
         // Once our file has left the name, what has it now is not ours.
-        const bool gone = it->second.moved || ::fstat(it->second.fd.get(), &ours) != 0 ||
+        const bool gone = it->second.moved || ::fstat(it->second.fd.Get(), &ours) != 0 ||
                           ::lstat(path.c_str(), &named) != 0 || ours.st_dev != named.st_dev ||
                           ours.st_ino != named.st_ino;
         if (!gone && ::unlink(path.c_str()) != 0) return ErrnoFailure(errno);
@@ -206,11 +206,11 @@ Failure PosixPlatform::deleteFile(const std::string& path) {
     return {};
 }
 
-Failure PosixPlatform::copyFile(const std::string& from, const std::string& to) {
+Failure PosixPlatform::PlaceFile(const std::string& from, const std::string& to) {
     const auto it = held_.find(from);
     return ReplaceDestination(it != held_.end() ? &it->second : nullptr, from, to);
 }
 
-Failure PosixPlatform::endOfFileFailure() { return {ENODATA, "Input past end of file"}; }
+Failure PosixPlatform::EndOfFileFailure() { return {ENODATA, "Input past end of file"}; }
 
 }  // namespace falvori

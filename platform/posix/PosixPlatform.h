@@ -18,34 +18,34 @@ public:
     PosixPlatform(int argc, char** argv);
 
     // The words are used as they are; there is no one line to scan.
-    std::string commandLine() override { return {}; }
+    std::string CommandLine() override { return {}; }
     std::optional<std::vector<std::string>> CommandWords() override { return words_; }
-    std::string programFolder() override;
+    std::string ProgramFolder() override;
     std::string SharedDataFolder() override;
-    std::string environmentVariable(const std::string& name) override;
-    std::string fallbackTempFolder() override;
-    char separator() override { return '/'; }
-    [[noreturn]] void endProgram(int status) override;
-    void showUsage() override;
+    std::string EnvironmentVariable(const std::string& name) override;
+    std::string FallbackTempFolder() override;
+    char Separator() override { return '/'; }
+    [[noreturn]] void EndProgram(int status) override;
+    void ShowUsage() override;
 
-    int messageBox(const std::string& text, const std::string& title, MsgIcon icon,
+    int ShowBox(const std::string& text, const std::string& title, MsgIcon icon,
                    MsgButtons buttons) override;
     // "falvori: PATH: ACTION: SYSTEM TEXT" on stderr, then the question.
-    int failureBox(const Failure& failure, const Doing& doing) override;
+    int FailureBox(const Failure& failure, const Doing& doing) override;
     void ShowFailure(const Failure& failure, const Doing& doing) override;
 
-    std::unique_ptr<File> openForReading(const std::string& path, Failure& failure) override;
-    std::unique_ptr<File> createForWriting(const std::string& path, Failure& failure) override;
-    Failure fileExists(const std::string& path, bool& present) override;
-    Failure deleteFile(const std::string& path) override;
-    Failure copyFile(const std::string& from, const std::string& to) override;
-    Failure endOfFileFailure() override;
+    std::unique_ptr<File> OpenForReading(const std::string& path, Failure& failure) override;
+    std::unique_ptr<File> CreateForWriting(const std::string& path, Failure& failure) override;
+    Failure FileExists(const std::string& path, bool& present) override;
+    Failure RemoveFile(const std::string& path) override;
+    Failure PlaceFile(const std::string& from, const std::string& to) override;
+    Failure EndOfFileFailure() override;
 
     bool HasStandardStreams() override { return true; }
     std::unique_ptr<File> OpenStandardOutput(const File& source, Failure& failure) override;
 
 private:
-    void releaseLock(const std::string& path);
+    void ReleaseLock(const std::string& path);
     std::unique_ptr<File> OpenStandardInput(Failure& failure);
     // Retry/Cancel or Yes/No on the terminal; without one, Cancel or No.
     int AskOnTerminal(bool retry);

@@ -49,8 +49,8 @@ bool NewFileAttributes(int folder, FileAttributes& attributes) {
 bool OldAttributes(const Destination& d, FileAttributes& attributes) {
     UniqueFd old(::open(d.path.c_str(), O_RDONLY | kOpenExisting));
     struct stat st {};
-    return old && ::fstat(old.get(), &st) == 0 && SameFile(st, d.old) &&
-           ReadAttributes(old.get(), attributes);
+    return old && ::fstat(old.Get(), &st) == 0 && SameFile(st, d.old) &&
+           ReadAttributes(old.Get(), attributes);
 }
 
 // Renames from into the folder. A new destination must not replace a file
@@ -68,7 +68,7 @@ Failure MoveIntoPlace(HeldIntermediate& held, const std::string& from, int folde
                       Destination& d, const std::string& to, Outcome& outcome) {
     outcome = Outcome::NotApplicable;
     struct stat ours {}, named {}, folderSt {};
-    if (::fstat(held.fd.get(), &ours) != 0 || ::fstat(folder, &folderSt) != 0)
+    if (::fstat(held.fd.Get(), &ours) != 0 || ::fstat(folder, &folderSt) != 0)
         return ErrnoFailure(errno);
     if (ours.st_dev != folderSt.st_dev || ours.st_nlink != 1) return {};
     if (::lstat(from.c_str(), &named) != 0 || !SameFile(ours, named)) return {};
@@ -80,28 +80,28 @@ Failure MoveIntoPlace(HeldIntermediate& held, const std::string& from, int folde
         return {};
     }
     FileAttributes before;
-    if (!ReadAttributes(held.fd.get(), before)) return {};
+    if (!ReadAttributes(held.fd.Get(), before)) return {};
     // Extended attributes of ours (from the temp folder's defaults) are not
     // the folder's: a new destination is then better made there.
     if (d.way == ReplaceWay::New && !before.extended.empty()) return {};
-    if (!GiveAttributes(held.fd.get(), wanted)) {
-        (void)GiveAttributes(held.fd.get(), before);
+    if (!GiveAttributes(held.fd.Get(), wanted)) {
+        (void)GiveAttributes(held.fd.Get(), before);
         if (d.way != ReplaceWay::New) d.way = ReplaceWay::InPlace;
         return {};
     }
     // The data and attributes reach the disk before the file takes the name.
-    Failure failure = SyncFile(held.fd.get());
+    Failure failure = SyncFile(held.fd.Get());
     if (!failure && RenameInto(AT_FDCWD, from, folder, d) != 0) {
         const int err = errno;
         if (err == EXDEV || err == EINVAL) {
             // A bind mount, or no RENAME_NOREPLACE: the copy does the job.
-            (void)GiveAttributes(held.fd.get(), before);
+            (void)GiveAttributes(held.fd.Get(), before);
             return {};
         }
         failure = ErrnoFailure(err);
     }
     if (failure) {
-        (void)GiveAttributes(held.fd.get(), before);
+        (void)GiveAttributes(held.fd.Get(), before);
         return failure;
     }
     held.moved = true;
@@ -144,22 +144,22 @@ Failure CreateNewFile(int folder, const Destination& d, UniqueFd& out, UniqueFd&
     const mode_t mode = d.way == ReplaceWay::New ? 0666 : 0600;
     // An unnamed file gets its name through /proc (missing in some chroots).
     if (::access("/proc/self/fd", X_OK) == 0) {
-        out.reset(::openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode));
+        out.Reset(::openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode));
         if (!out && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
             return ErrnoFailure(errno);
     }
     for (int attempt = 0; attempt < 100 && !out; ++attempt) {
         name = RandomName();
-        out.reset(::openat(folder, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+        out.Reset(::openat(folder, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode));
         if (!out && errno != EEXIST) return ErrnoFailure(errno);
     }
     if (!out) return ErrnoFailure(EEXIST);
     // Read-only, so that only the checked close of out can lose data.
-    const std::string self = "/proc/self/fd/" + std::to_string(out.get());
-    lock.reset(name.empty() ? ::open(self.c_str(), O_RDONLY | O_CLOEXEC)
+    const std::string self = "/proc/self/fd/" + std::to_string(out.Get());
+    lock.Reset(name.empty() ? ::open(self.c_str(), O_RDONLY | O_CLOEXEC)
                             : ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    if (!lock && errno == EACCES) lock.reset(::fcntl(out.get(), F_DUPFD_CLOEXEC, 0));  // umask took our read
-    if (!lock || ::flock(lock.get(), LOCK_EX) != 0) {
+    if (!lock && errno == EACCES) lock.Reset(::fcntl(out.Get(), F_DUPFD_CLOEXEC, 0));  // umask took our read
+    if (!lock || ::flock(lock.Get(), LOCK_EX) != 0) {
         const Failure failure = ErrnoFailure(errno);
         if (!name.empty()) ::unlinkat(folder, name.c_str(), 0);
         return failure;
@@ -184,16 +184,16 @@ Failure CopyIntoNewFile(int in, int folder, Destination& d, Outcome& outcome) {
         if (!name.empty()) ::unlinkat(folder, name.c_str(), 0);
     };
     off_t size = 0;
-    Failure failure = CopyAll(in, out.get(), size);
-    if (!failure && d.way == ReplaceWay::Atomic && !GiveAttributes(out.get(), wanted)) {
+    Failure failure = CopyAll(in, out.Get(), size);
+    if (!failure && d.way == ReplaceWay::Atomic && !GiveAttributes(out.Get(), wanted)) {
         removeNamed();
         d.way = ReplaceWay::InPlace;
         return {};
     }
-    if (!failure) failure = SyncFile(out.get());
+    if (!failure) failure = SyncFile(out.Get());
     const bool unnamed = name.empty();
     // Unnamed, a new destination is linked under its own name right away.
-    if (!failure && unnamed) failure = LinkNewFile(out.get(), folder, d, name);
+    if (!failure && unnamed) failure = LinkNewFile(out.Get(), folder, d, name);
     if (!failure) failure = out.Close();
     if (!failure && d.way != ReplaceWay::New &&
         ::renameat(folder, name.c_str(), folder, d.name.c_str()) != 0)
@@ -221,16 +221,16 @@ Failure WriteInPlace(int in, const Destination& d) {
     UniqueFd out(::open(d.path.c_str(), O_WRONLY | kOpenExisting));
     if (!out) return ErrnoFailure(errno);
     struct stat st {};
-    if (::fstat(out.get(), &st) != 0) return ErrnoFailure(errno);
+    if (::fstat(out.Get(), &st) != 0) return ErrnoFailure(errno);
     if (!S_ISREG(st.st_mode) || !SameFile(st, d.old)) return ErrnoFailure(EAGAIN);  // changed meanwhile
     off_t size = 0;
-    if (Failure f = CopyAll(in, out.get(), size)) return f;
-    if (::ftruncate(out.get(), size) != 0) return ErrnoFailure(errno);
-    if (Failure f = SyncFile(out.get())) return f;
+    if (Failure f = CopyAll(in, out.Get(), size)) return f;
+    if (::ftruncate(out.Get(), size) != 0) return ErrnoFailure(errno);
+    if (Failure f = SyncFile(out.Get())) return f;
     // Writing clears set-user-ID bits of a file that is not root's; ours get them back.
-    if (::fstat(out.get(), &st) == 0 && (st.st_mode & 07777) != (d.old.st_mode & 07777) &&
+    if (::fstat(out.Get(), &st) == 0 && (st.st_mode & 07777) != (d.old.st_mode & 07777) &&
         st.st_uid == ::geteuid())
-        (void)::fchmod(out.get(), d.old.st_mode & 07777);
+        (void)::fchmod(out.Get(), d.old.st_mode & 07777);
     return out.Close();
 }
 
@@ -242,17 +242,17 @@ Failure ReplaceDestination(HeldIntermediate* held, const std::string& from, cons
         if (held->movedTo != to) return ErrnoFailure(ENOENT);
         UniqueFd folder(::open(held->movedFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (!folder) return ErrnoFailure(errno);
-        return SyncFolder(folder.get());
+        return SyncFolder(folder.Get());
     }
     Destination d;
     if (Failure f = InspectDestination(to, d)) return f;
 
     UniqueFd opened;
-    int in = held ? held->fd.get() : -1;
+    int in = held ? held->fd.Get() : -1;
     if (!held) {
-        opened.reset(::open(from.c_str(), O_RDONLY | kOpenExisting));
+        opened.Reset(::open(from.c_str(), O_RDONLY | kOpenExisting));
         if (!opened) return ErrnoFailure(errno);
-        in = opened.get();
+        in = opened.Get();
     }
     struct stat source {};
     if (::fstat(in, &source) != 0) return ErrnoFailure(errno);
@@ -265,11 +265,11 @@ Failure ReplaceDestination(HeldIntermediate* held, const std::string& from, cons
 
     Outcome outcome = Outcome::NotApplicable;
     if (held && d.way != ReplaceWay::InPlace) {
-        if (Failure f = MoveIntoPlace(*held, from, folder.get(), d, to, outcome)) return f;
+        if (Failure f = MoveIntoPlace(*held, from, folder.Get(), d, to, outcome)) return f;
         if (outcome == Outcome::Done) return {};
     }
     if (d.way != ReplaceWay::InPlace) {
-        if (Failure f = CopyIntoNewFile(in, folder.get(), d, outcome)) return f;
+        if (Failure f = CopyIntoNewFile(in, folder.Get(), d, outcome)) return f;
         if (outcome == Outcome::Done) return {};
     }
     return WriteInPlace(in, d);

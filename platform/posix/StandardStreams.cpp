@@ -22,7 +22,7 @@ void WaitUntilReady(int fd, short events) {
 
 }  // namespace
 
-IoResult StreamFile::read(void* buffer, std::size_t size) {
+IoResult StreamFile::Read(void* buffer, std::size_t size) {
     for (;;) {
         const ssize_t n = ::read(fd_, buffer, size);
         if (n >= 0) return {static_cast<std::size_t>(n), {}};
@@ -34,7 +34,7 @@ IoResult StreamFile::read(void* buffer, std::size_t size) {
     }
 }
 
-IoResult StreamFile::write(const void* data, std::size_t size) {
+IoResult StreamFile::Write(const void* data, std::size_t size) {
     for (;;) {
         const ssize_t n = ::write(fd_, data, size);
         if (n > 0) return {static_cast<std::size_t>(n), {}};
@@ -46,7 +46,7 @@ IoResult StreamFile::write(const void* data, std::size_t size) {
     }
 }
 
-Failure StreamFile::close() {
+Failure StreamFile::Close() {
     // Closing a duplicate reports delayed write errors (NFS, quotas) without
     // giving the descriptor number to the next file opened.
     const int copy = ::fcntl(fd_, F_DUPFD_CLOEXEC, 3);

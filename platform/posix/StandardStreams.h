@@ -12,10 +12,10 @@ class StreamFile : public File {
 public:
     explicit StreamFile(int fd) : fd_(fd) {}
 
-    IoResult read(void* buffer, std::size_t size) override;
-    IoResult write(const void* data, std::size_t size) override;
-    Failure close() override;
-    int fd() const { return fd_; }
+    IoResult Read(void* buffer, std::size_t size) override;
+    IoResult Write(const void* data, std::size_t size) override;
+    Failure Close() override;
+    int Fd() const { return fd_; }
 
 private:
     int fd_;

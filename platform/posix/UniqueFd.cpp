@@ -7,7 +7,7 @@
 namespace falvori {
 
 Failure UniqueFd::Close() {
-    const int fd = release();
+    const int fd = Release();
     if (fd < 0) return {};
     // Linux releases the descriptor even when close fails; EINTR is no loss.
     if (::close(fd) != 0 && errno != EINTR) return ErrnoFailure(errno);

@@ -11,23 +11,23 @@ class UniqueFd {
 public:
     UniqueFd() = default;
     explicit UniqueFd(int fd) : fd_(fd) {}
-    ~UniqueFd() { reset(); }
-    UniqueFd(UniqueFd&& other) noexcept : fd_(other.release()) {}
+    ~UniqueFd() { Reset(); }
+    UniqueFd(UniqueFd&& other) noexcept : fd_(other.Release()) {}
     UniqueFd& operator=(UniqueFd&& other) noexcept {
-        reset(other.release());
+        Reset(other.Release());
         return *this;
     }
     UniqueFd(const UniqueFd&) = delete;
     UniqueFd& operator=(const UniqueFd&) = delete;
 
-    int get() const { return fd_; }
+    int Get() const { return fd_; }
     explicit operator bool() const { return fd_ >= 0; }
-    int release() {
+    int Release() {
         const int fd = fd_;
         fd_ = -1;
         return fd;
     }
-    void reset(int fd = -1) {
+    void Reset(int fd = -1) {
         if (fd_ >= 0) ::close(fd_);
         fd_ = fd;
     }

@@ -39,19 +39,19 @@ void RemoveLeftovers(const std::wstring& destination) {
         if (!NamedLikeOurs(found.cFileName) || (found.dwFileAttributes & ~(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NORMAL)))
             continue;
         // Share mode 0: a copy that a running conversion holds does not open.
-        UniqueHandle file(CreateFileW((folder + L"\\" + found.cFileName).c_str(), DELETE | READ_CONTROL, 0, nullptr,
+        OwnedHandle file(CreateFileW((folder + L"\\" + found.cFileName).c_str(), DELETE | READ_CONTROL, 0, nullptr,
                                       OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        if (!file.valid()) continue;
+        if (!file.Valid()) continue;
         BY_HANDLE_FILE_INFORMATION info{};
-        if (GetFileType(file.get()) != FILE_TYPE_DISK || Describe(file.get(), info) || info.nNumberOfLinks != 1 ||
-            !OpenedUnderName(file.get(), found.cFileName) || !OwnedByThisUser(file.get()))
+        if (GetFileType(file.Get()) != FILE_TYPE_DISK || Describe(file.Get(), info) || info.nNumberOfLinks != 1 ||
+            !OpenedUnderName(file.Get(), found.cFileName) || !OwnedByThisUser(file.Get()))
             continue;
-        SetDeletePending(file.get(), true);
+        SetDeletePending(file.Get(), true);
     } while (FindNextFileW(search, &found));
     FindClose(search);
 }
 
-UniqueHandle CreateBeside(const std::wstring& destination, DWORD access, DWORD flags, std::wstring& name,
+OwnedHandle CreateBeside(const std::wstring& destination, DWORD access, DWORD flags, std::wstring& name,
                           Failure& failure) {
     if (destination.rfind(L'\\') == std::wstring::npos) {
         failure = SystemFailure(ERROR_INVALID_NAME);
@@ -63,9 +63,9 @@ UniqueHandle CreateBeside(const std::wstring& destination, DWORD access, DWORD f
         wchar_t leaf[32];
         std::swprintf(leaf, 32, L"\\%ls%08x%ls", kPrefix, base + counter++, kSuffix);
         name = FolderOf(destination) + leaf;
-        UniqueHandle file(CreateFileW(name.c_str(), access, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | flags,
+        OwnedHandle file(CreateFileW(name.c_str(), access, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | flags,
                                       nullptr));
-        if (file.valid()) return file;
+        if (file.Valid()) return file;
         const DWORD error = GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
             failure = SystemFailure(error);
@@ -94,29 +94,29 @@ Failure CarryOver(HANDLE file, const Carried& carried) {
 Failure CopyOver(HANDLE source, const std::wstring& destination, bool replace, const Carried& carried) {
     Failure failure;
     std::wstring name;
-    UniqueHandle target = CreateBeside(destination, GENERIC_WRITE | DELETE | READ_CONTROL | WRITE_DAC, 0, name, failure);
-    if (!target.valid()) return failure;
+    OwnedHandle target = CreateBeside(destination, GENERIC_WRITE | DELETE | READ_CONTROL | WRITE_DAC, 0, name, failure);
+    if (!target.Valid()) return failure;
     // Gone by itself if we are killed or fail before the rename.
-    const bool pending = !SetDeletePending(target.get(), true);
+    const bool pending = !SetDeletePending(target.Get(), true);
 
     // What cannot be carried over stops the copy before it starts.
-    failure = CarryOver(target.get(), carried);
-    if (!failure) failure = CopyBytes(source, target.get());
+    failure = CarryOver(target.Get(), carried);
+    if (!failure) failure = CopyBytes(source, target.Get());
     // The data must be on disk before the name moves over to it.
-    if (!failure) failure = Flush(target.get());
-    if (!failure && pending) failure = SetDeletePending(target.get(), false);
+    if (!failure) failure = Flush(target.Get());
+    if (!failure && pending) failure = SetDeletePending(target.Get(), false);
     if (!failure) {
-        failure = RenameByHandle(target.get(), destination, replace);
-        if (failure && pending) SetDeletePending(target.get(), true);
+        failure = RenameByHandle(target.Get(), destination, replace);
+        if (failure && pending) SetDeletePending(target.Get(), true);
     }
     if (failure) {
-        target.reset();
+        target.Reset();
         if (!pending) DeleteFileW(name.c_str());
         return failure;
     }
     // And the new name too.
-    if (Failure flushed = Flush(target.get())) return flushed;
-    const DWORD closeError = target.close();
+    if (Failure flushed = Flush(target.Get())) return flushed;
+    const DWORD closeError = target.Close();
     return closeError ? SystemFailure(closeError) : Failure{};
 }
 

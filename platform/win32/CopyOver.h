@@ -9,13 +9,13 @@
 
 #include "FileSecurity.h"
 #include "Platform.h"
-#include "UniqueHandle.h"
+#include "Owned.h"
 
 namespace falvori {
 
 // A new file with a name of its own in the folder of destination (a path in
 // the \\?\ form), open with access for nobody else.
-UniqueHandle CreateBeside(const std::wstring& destination, DWORD access, DWORD flags, std::wstring& name,
+OwnedHandle CreateBeside(const std::wstring& destination, DWORD access, DWORD flags, std::wstring& name,
                           Failure& failure);
 
 // What the replacement carries over from the file it replaces (nothing for

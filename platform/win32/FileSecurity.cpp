@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "SystemError.h"
-#include "UniqueHandle.h"
+#include "Owned.h"
 
 namespace falvori {
 
@@ -81,11 +81,11 @@ bool OwnedByThisUser(HANDLE file) {
     const PSID owner = Owner(security);
     HANDLE raw = nullptr;
     if (!owner || !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return false;
-    UniqueHandle token(raw);
+    OwnedHandle token(raw);
     for (const TOKEN_INFORMATION_CLASS kind : {TokenUser, TokenOwner}) {
         alignas(TOKEN_USER) unsigned char buffer[512];
         DWORD size = 0;
-        if (!GetTokenInformation(token.get(), kind, buffer, sizeof buffer, &size)) continue;
+        if (!GetTokenInformation(token.Get(), kind, buffer, sizeof buffer, &size)) continue;
         const PSID sid = kind == TokenUser ? reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid
                                            : reinterpret_cast<TOKEN_OWNER*>(buffer)->Owner;
         if (Same(owner, sid)) return true;

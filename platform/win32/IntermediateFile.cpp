@@ -27,34 +27,34 @@ DWORD Refusal(HANDLE file, const std::wstring& systemPath) {
 
 }  // namespace
 
-UniqueHandle OpenIntermediateFile(const std::wstring& systemPath, Failure& failure) {
+OwnedHandle OpenIntermediateFile(const std::wstring& systemPath, Failure& failure) {
     // Share mode 0 keeps every other program out until we let go. A new
     // file first: creating through a link that leads nowhere would make a
     // file where the link points (Wine follows Linux links when it opens).
-    UniqueHandle file;
+    OwnedHandle file;
     for (const DWORD disposition : {CREATE_NEW, OPEN_EXISTING}) {
-        file = UniqueHandle(CreateFileW(systemPath.c_str(),
+        file = OwnedHandle(CreateFileW(systemPath.c_str(),
                                         GENERIC_READ | GENERIC_WRITE | DELETE | READ_CONTROL | WRITE_DAC, 0,
                                         nullptr, disposition,
                                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        if (file.valid()) break;
+        if (file.Valid()) break;
         const DWORD error = GetLastError();
         if (disposition == OPEN_EXISTING || (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)) {
             failure = SystemFailure(error);
             return {};
         }
     }
-    if (const DWORD refused = Refusal(file.get(), systemPath)) {
+    if (const DWORD refused = Refusal(file.Get(), systemPath)) {
         failure = SystemFailure(refused);
         return {};
     }
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size)) {
+    if (!GetFileSizeEx(file.Get(), &size)) {
         failure = LastFailure();
         return {};
     }
     // Emptied only when a cancelled conversion left something in it.
-    if (size.QuadPart != 0 && !SetEndOfFile(file.get())) {
+    if (size.QuadPart != 0 && !SetEndOfFile(file.Get())) {
         failure = LastFailure();
         return {};
     }

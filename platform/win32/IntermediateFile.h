@@ -5,7 +5,7 @@
 #include <string>
 
 #include "Platform.h"
-#include "UniqueHandle.h"
+#include "Owned.h"
 
 namespace falvori {
 
@@ -13,6 +13,6 @@ namespace falvori {
 // reparse point, refuses anything but an ordinary disk file with one name
 // that this user owns, and empties it. The handle may read, write, rename
 // and delete it and change its access list.
-UniqueHandle OpenIntermediateFile(const std::wstring& systemPath, Failure& failure);
+OwnedHandle OpenIntermediateFile(const std::wstring& systemPath, Failure& failure);
 
 }  // namespace falvori

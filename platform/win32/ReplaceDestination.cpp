@@ -5,7 +5,7 @@
 #include "HandleSteps.h"
 #include "LongPath.h"
 #include "SystemError.h"
-#include "UniqueHandle.h"
+#include "Owned.h"
 
 namespace falvori {
 
@@ -25,8 +25,8 @@ constexpr DWORD kNotReplaced = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONL
 // A new file cannot be made so by handle: keep the file itself.
 constexpr DWORD kKeptInPlace = FILE_ATTRIBUTE_ENCRYPTED | FILE_ATTRIBUTE_COMPRESSED | FILE_ATTRIBUTE_SPARSE_FILE;
 
-UniqueHandle OpenToLook(const std::wstring& path, DWORD access, DWORD flags) {
-    return UniqueHandle(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+OwnedHandle OpenToLook(const std::wstring& path, DWORD access, DWORD flags) {
+    return OwnedHandle(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr));
 }
 
@@ -39,22 +39,22 @@ DWORD Refusal(const BY_HANDLE_FILE_INFORMATION& info) {
 // leads nowhere (Wine does not list those). Tried by making a file there
 // that goes again at once.
 Failure NameTaken(const std::wstring& path, bool& taken) {
-    UniqueHandle file(CreateFileW(path.c_str(), DELETE, 0, nullptr, CREATE_NEW,
+    OwnedHandle file(CreateFileW(path.c_str(), DELETE, 0, nullptr, CREATE_NEW,
                                   FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    taken = !file.valid();
-    if (file.valid()) return {};
+    taken = !file.Valid();
+    if (file.Valid()) return {};
     const DWORD error = GetLastError();
     return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? Failure{} : SystemFailure(error);
 }
 
 Failure Inspect(Destination& d) {
     bool readable = true;
-    UniqueHandle file = OpenToLook(d.path, FILE_READ_ATTRIBUTES | READ_CONTROL, FILE_FLAG_OPEN_REPARSE_POINT);
-    if (!file.valid() && GetLastError() == ERROR_ACCESS_DENIED) {
+    OwnedHandle file = OpenToLook(d.path, FILE_READ_ATTRIBUTES | READ_CONTROL, FILE_FLAG_OPEN_REPARSE_POINT);
+    if (!file.Valid() && GetLastError() == ERROR_ACCESS_DENIED) {
         readable = false;
         file = OpenToLook(d.path, FILE_READ_ATTRIBUTES, FILE_FLAG_OPEN_REPARSE_POINT);
     }
-    if (!file.valid()) {
+    if (!file.Valid()) {
         const DWORD error = GetLastError();
         if (error != ERROR_FILE_NOT_FOUND) return SystemFailure(error);
         bool taken = false;
@@ -64,24 +64,24 @@ Failure Inspect(Destination& d) {
         return {};
     }
     // Devices and pipes first: they have no file information to tell.
-    if (GetFileType(file.get()) != FILE_TYPE_DISK) return SystemFailure(ERROR_BAD_DEVICE);
-    if (Failure failure = Describe(file.get(), d.info)) return failure;
+    if (GetFileType(file.Get()) != FILE_TYPE_DISK) return SystemFailure(ERROR_BAD_DEVICE);
+    if (Failure failure = Describe(file.Get(), d.info)) return failure;
     if (const DWORD refused = Refusal(d.info)) return SystemFailure(refused);
 
     // Wine follows a Linux symbolic link without a word; it shows only in the name.
-    if ((d.info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !OpenedUnderName(file.get(), LeafName(d.path))) {
+    if ((d.info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !OpenedUnderName(file.Get(), LeafName(d.path))) {
         // A link: the file it leads to is the destination, written where it is.
-        UniqueHandle target = OpenToLook(d.path, FILE_READ_ATTRIBUTES, 0);
-        if (!target.valid()) return LastFailure();
-        if (GetFileType(target.get()) != FILE_TYPE_DISK) return SystemFailure(ERROR_BAD_DEVICE);
+        OwnedHandle target = OpenToLook(d.path, FILE_READ_ATTRIBUTES, 0);
+        if (!target.Valid()) return LastFailure();
+        if (GetFileType(target.Get()) != FILE_TYPE_DISK) return SystemFailure(ERROR_BAD_DEVICE);
         BY_HANDLE_FILE_INFORMATION info{};
-        if (Failure failure = Describe(target.get(), info)) return failure;
+        if (Failure failure = Describe(target.Get(), info)) return failure;
         if (const DWORD refused = Refusal(info)) return SystemFailure(refused);
         d.info = info;
         d.way = Way::InPlace;
         return {};
     }
-    const bool carried = readable && !ReadSecurity(file.get(), d.security);
+    const bool carried = readable && !ReadSecurity(file.Get(), d.security);
     d.way = d.info.nNumberOfLinks > 1 || (d.info.dwFileAttributes & kKeptInPlace) || !carried ? Way::InPlace
                                                                                               : Way::Replace;
     return {};
@@ -97,13 +97,13 @@ bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMAT
 Failure ProbeFolder(const std::wstring& destination, SecurityBytes& security, DWORD& volume) {
     Failure failure;
     std::wstring name;
-    UniqueHandle probe =
+    OwnedHandle probe =
         CreateBeside(destination, READ_CONTROL | DELETE, FILE_FLAG_DELETE_ON_CLOSE, name, failure);
-    if (!probe.valid()) return failure;
+    if (!probe.Valid()) return failure;
     BY_HANDLE_FILE_INFORMATION info{};
-    if ((failure = Describe(probe.get(), info))) return failure;
+    if ((failure = Describe(probe.Get(), info))) return failure;
     volume = info.dwVolumeSerialNumber;
-    return ReadSecurity(probe.get(), security);
+    return ReadSecurity(probe.Get(), security);
 }
 
 // Failures that say the new file cannot be made the same as the old one.
@@ -137,17 +137,17 @@ Failure MoveInto(HANDLE source, const Destination& d, const Carried& carried, bo
 }
 
 Failure WriteInPlace(HANDLE source, const Destination& d) {
-    UniqueHandle file(CreateFileW(d.path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+    OwnedHandle file(CreateFileW(d.path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                                   nullptr));
-    if (!file.valid()) return LastFailure();
+    if (!file.Valid()) return LastFailure();
     BY_HANDLE_FILE_INFORMATION info{};
-    if (GetFileType(file.get()) != FILE_TYPE_DISK) return SystemFailure(ERROR_BAD_DEVICE);
-    if (Failure failure = Describe(file.get(), info)) return failure;
+    if (GetFileType(file.Get()) != FILE_TYPE_DISK) return SystemFailure(ERROR_BAD_DEVICE);
+    if (Failure failure = Describe(file.Get(), info)) return failure;
     if (const DWORD refused = Refusal(info)) return SystemFailure(refused);
-    Failure failure = CopyBytes(source, file.get());
-    if (!failure) failure = Flush(file.get());
+    Failure failure = CopyBytes(source, file.Get());
+    if (!failure) failure = Flush(file.Get());
     if (failure) return failure;
-    const DWORD closeError = file.close();
+    const DWORD closeError = file.Close();
     return closeError ? SystemFailure(closeError) : Failure{};
 }
 

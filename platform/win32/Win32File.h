@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "Platform.h"
-#include "UniqueHandle.h"
+#include "Owned.h"
 
 namespace falvori {
 
@@ -13,14 +13,14 @@ class Win32File : public File {
 public:
     // The handle may be shared with the platform, which then keeps the file
     // open (and locked) after close() until it deletes it.
-    explicit Win32File(std::shared_ptr<UniqueHandle> handle) : handle_(std::move(handle)) {}
+    explicit Win32File(std::shared_ptr<OwnedHandle> handle) : handle_(std::move(handle)) {}
 
-    IoResult read(void* buffer, std::size_t size) override;
-    IoResult write(const void* data, std::size_t size) override;
-    Failure close() override;
+    IoResult Read(void* buffer, std::size_t size) override;
+    IoResult Write(const void* data, std::size_t size) override;
+    Failure Close() override;
 
 private:
-    std::shared_ptr<UniqueHandle> handle_;
+    std::shared_ptr<OwnedHandle> handle_;
 };
 
 }  // namespace falvori

@@ -37,9 +37,9 @@ UINT ButtonFlags(MsgButtons buttons) {
 
 }  // namespace
 
-std::string Win32Platform::commandLine() { return Narrow(StripProgramName(GetCommandLineW())); }
+std::string Win32Platform::CommandLine() { return Narrow(StripProgramName(GetCommandLineW())); }
 
-std::string Win32Platform::programFolder() {
+std::string Win32Platform::ProgramFolder() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
@@ -57,7 +57,7 @@ std::string Win32Platform::programFolder() {
     return Narrow(path.substr(0, slash));
 }
 
-std::string Win32Platform::environmentVariable(const std::string& name) {
+std::string Win32Platform::EnvironmentVariable(const std::string& name) {
     const std::wstring wideName = Widen(name);
     std::wstring value(256, L'\0');
     for (;;) {
@@ -71,35 +71,35 @@ std::string Win32Platform::environmentVariable(const std::string& name) {
     }
 }
 
-void Win32Platform::endProgram(int status) { ExitProcess(static_cast<UINT>(status)); }
+void Win32Platform::EndProgram(int status) { ExitProcess(static_cast<UINT>(status)); }
 
-int Win32Platform::messageBox(const std::string& text, const std::string& title, MsgIcon icon,
+int Win32Platform::ShowBox(const std::string& text, const std::string& title, MsgIcon icon,
                               MsgButtons buttons) {
     const UINT flags = IconFlag(icon) | ButtonFlags(buttons) | MB_DEFBUTTON1;
     // 0 (the box could not be shown) counts as Cancel or No for the caller.
     return MessageBoxW(owner_, Widen(text).c_str(), Widen(title).c_str(), flags);
 }
 
-std::unique_ptr<File> Win32Platform::openForReading(const std::string& path, Failure& failure) {
-    auto handle = std::make_shared<UniqueHandle>(CreateFileW(FilePath(path).c_str(), GENERIC_READ,
+std::unique_ptr<File> Win32Platform::OpenForReading(const std::string& path, Failure& failure) {
+    auto handle = std::make_shared<OwnedHandle>(CreateFileW(FilePath(path).c_str(), GENERIC_READ,
                                                              FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!handle->valid()) {
+    if (!handle->Valid()) {
         failure = LastFailure();
         return nullptr;
     }
     return std::make_unique<Win32File>(std::move(handle));
 }
 
-std::unique_ptr<File> Win32Platform::createForWriting(const std::string& path, Failure& failure) {
+std::unique_ptr<File> Win32Platform::CreateForWriting(const std::string& path, Failure& failure) {
     held_.erase(path);  // left open by an earlier, cancelled conversion
-    auto handle = std::make_shared<UniqueHandle>(OpenIntermediateFile(FilePath(path), failure));
-    if (!handle->valid()) return nullptr;
+    auto handle = std::make_shared<OwnedHandle>(OpenIntermediateFile(FilePath(path), failure));
+    if (!handle->Valid()) return nullptr;
     held_[path] = Held{handle};
     return std::make_unique<Win32File>(std::move(handle));
 }
 
-Failure Win32Platform::fileExists(const std::string& path, bool& present) {
+Failure Win32Platform::FileExists(const std::string& path, bool& present) {
     present = false;
     const std::wstring name = Widen(path);
     // Only the file that the exact path names counts, never a pattern.
@@ -114,17 +114,17 @@ Failure Win32Platform::fileExists(const std::string& path, bool& present) {
     return {};
 }
 
-Failure Win32Platform::deleteFile(const std::string& path) {
+Failure Win32Platform::RemoveFile(const std::string& path) {
     auto held = held_.find(path);
     if (held != held_.end()) {
         // Ours and still open: mark it for deletion, it goes when we let go.
         // Once it has become the destination, the name belongs to whoever
         // made a new file there since: we only let go.
         if (!held->second.moved) {
-            if (Failure failure = SetDeletePending(held->second.handle->get(), true)) return failure;
+            if (Failure failure = SetDeletePending(held->second.handle->Get(), true)) return failure;
         }
         // (A moved file was let go of when it took the destination's name.)
-        const DWORD error = held->second.handle->close();
+        const DWORD error = held->second.handle->Close();
         held_.erase(held);
         return error ? SystemFailure(error) : Failure{};
     }
@@ -134,7 +134,7 @@ Failure Win32Platform::deleteFile(const std::string& path) {
     return {};
 }
 
-Failure Win32Platform::copyFile(const std::string& from, const std::string& to) {
+Failure Win32Platform::PlaceFile(const std::string& from, const std::string& to) {
     const std::wstring target = Widen(to);
     if (HasWildcard(target)) return SystemFailure(ERROR_INVALID_NAME);
     // The system's own words for a file named like a device.
@@ -142,23 +142,23 @@ Failure Win32Platform::copyFile(const std::string& from, const std::string& to) 
 
     auto held = held_.find(from);
     if (held != held_.end()) {
-        UniqueHandle& handle = *held->second.handle;
+        OwnedHandle& handle = *held->second.handle;
         // A Retry after the move: only the flush of the new name or the close was missing.
-        Failure failure = held->second.moved && handle.valid() ? Flush(handle.get()) : Failure{};
-        if (!held->second.moved) failure = ReplaceDestination(handle.get(), true, target, held->second.moved);
+        Failure failure = held->second.moved && handle.Valid() ? Flush(handle.Get()) : Failure{};
+        if (!held->second.moved) failure = ReplaceDestination(handle.Get(), true, target, held->second.moved);
         if (failure || !held->second.moved) return failure;
         // It is the destination now: let go of it at once.
-        const DWORD error = handle.close();
+        const DWORD error = handle.Close();
         return error ? SystemFailure(error) : Failure{};
     }
 
-    UniqueHandle source(CreateFileW(FilePath(from).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    OwnedHandle source(CreateFileW(FilePath(from).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!source.valid()) return LastFailure();
+    if (!source.Valid()) return LastFailure();
     bool moved = false;
-    return ReplaceDestination(source.get(), false, target, moved);
+    return ReplaceDestination(source.Get(), false, target, moved);
 }
 
-Failure Win32Platform::endOfFileFailure() { return SystemFailure(ERROR_HANDLE_EOF); }
+Failure Win32Platform::EndOfFileFailure() { return SystemFailure(ERROR_HANDLE_EOF); }
 
 }  // namespace falvori

@@ -42,7 +42,7 @@ struct Outcome {
 Outcome Load(const std::string& bytes, std::size_t readChunk) {
     FakePlatform platform;
     platform.readChunk = readChunk;
-    platform.files[platform.tableFilePath()].data = bytes;
+    platform.files[platform.TableFilePath()].data = bytes;
     Core core(platform);
     Outcome outcome;
     try {
@@ -67,7 +67,7 @@ Outcome Load(const std::string& bytes, std::size_t readChunk) {
             outcome.text = text.substr(0, text.size() - kBoxTail.size());
             // No read fails here, so only an empty file reads past its end.
             FUZZ_CHECK(outcome.text == "Tabelle defekt." ||
-                       (bytes.empty() && outcome.text == platform.endOfFileFailure().text));
+                       (bytes.empty() && outcome.text == platform.EndOfFileFailure().text));
         } else {
             outcome.kind = Outcome::Fault;
             outcome.text = box.text;

@@ -12,12 +12,12 @@ const std::string kOverwrite = "Soll die Zieldatei \xC3\xBC" "berschrieben werde
 
 class ConversionTest : public WindowTest {
 public:
-    bool Green() { return h().txtDatei2.BackColor() == kGreen; }
+    bool Green() { return Haupt().txtDatei2.BackColor() == kGreen; }
     // Counts timFertig's ticks and notes when the last one came; the
     // window's own handler still runs.
     void CountTicks(int& ticks, DWORD& lastAt) {
-        auto tick = h().timFertig.onTick;
-        h().timFertig.onTick = [&ticks, &lastAt, tick] {
+        auto tick = Haupt().timFertig.onTick;
+        Haupt().timFertig.onTick = [&ticks, &lastAt, tick] {
             ++ticks;
             lastAt = GetTickCount();
             tick();
@@ -41,15 +41,15 @@ TEST_F(ConversionTest, ConvertsInTheChosenDirectionByteForByte) {
         SCOPED_TRACE(d.label);
         OpenSource(L"w:\\Quelle", d.source);
         OpenDestination(L"w:\\Ziel");
-        (d.macToWin ? h().optMacWin : h().optWinMac).SetValue(true);
-        h().txtDatei2.SetText(L"ergebnis.txt");
-        ASSERT_TRUE(h().btnLos.Enabled());
+        (d.macToWin ? Haupt().optMacWin : Haupt().optWinMac).SetValue(true);
+        Haupt().txtDatei2.SetText(L"ergebnis.txt");
+        ASSERT_TRUE(Haupt().btnLos.Enabled());
         std::string before = Bytes(std::wstring(L"w:\\Quelle\\") + d.source);
 
-        Click(h().btnLos);
+        Click(Haupt().btnLos);
         EXPECT_EQ(Bytes(L"w:\\Ziel\\ergebnis.txt"), d.expected);
         EXPECT_EQ(Bytes(std::wstring(L"w:\\Quelle\\") + d.source), before) << "the source stays as it was";
-        EXPECT_EQ(h().core.RichtungMacWin, d.macToWin);
+        EXPECT_EQ(Haupt().core.RichtungMacWin, d.macToWin);
         EXPECT_TRUE(Green());
         EXPECT_TRUE(platform.shown.empty()) << "a new destination is written without a question";
         EXPECT_EQ(test::ListFolder(L"w:\\temp"), L"") << "the intermediate file is gone";
@@ -87,10 +87,10 @@ TEST_F(ConversionTest, BuildsThePathsFromTheFoldersAndTheNameAsTyped) {
         SCOPED_TRACE(c.label);
         OpenSource(c.sourceFolder, c.sourceFile);
         OpenDestination(c.destinationFolder);
-        h().txtDatei2.SetText(c.name);
-        Click(h().btnLos);
-        EXPECT_EQ(h().core.QuellDatei, c.quellDatei);
-        EXPECT_EQ(h().core.ZielDatei, c.zielDatei);
+        Haupt().txtDatei2.SetText(c.name);
+        Click(Haupt().btnLos);
+        EXPECT_EQ(Haupt().core.QuellDatei, c.quellDatei);
+        EXPECT_EQ(Haupt().core.ZielDatei, c.zielDatei);
         EXPECT_EQ(Bytes(c.written), kWinText);
         EXPECT_TRUE(Green());
         EXPECT_TRUE(platform.shown.empty());
@@ -116,16 +116,16 @@ TEST_F(ConversionTest, DoesNothingWithoutASourceFileOrANonBlankName) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         OpenSource(L"w:\\Quelle", c.sourceFile);
-        if (!*c.sourceFile) h().lstDateien1.SetListIndex(-1);
+        if (!*c.sourceFile) Haupt().lstDateien1.SetListIndex(-1);
         OpenDestination(L"w:\\Ziel");
-        h().txtDatei2.SetText(c.name);
-        h().btnLos.SetEnabled(true);
-        Click(h().btnLos);
-        EXPECT_EQ(h().core.QuellDatei, "");
-        EXPECT_EQ(h().core.ZielDatei, "");
+        Haupt().txtDatei2.SetText(c.name);
+        Haupt().btnLos.SetEnabled(true);
+        Click(Haupt().btnLos);
+        EXPECT_EQ(Haupt().core.QuellDatei, "");
+        EXPECT_EQ(Haupt().core.ZielDatei, "");
         EXPECT_EQ(test::ListFolder(L"w:\\Ziel"), L"Unter");
         EXPECT_FALSE(Green());
-        EXPECT_FALSE(h().timFertig.Enabled());
+        EXPECT_FALSE(Haupt().timFertig.Enabled());
         EXPECT_TRUE(platform.shown.empty());
     }
 }
@@ -143,10 +143,10 @@ TEST_F(ConversionTest, AsksBeforeOverwritingAndFlashesOnlyWhenWritten) {
         ASSERT_TRUE(test::WriteBytes(L"w:\\Ziel\\da.txt", "old"));
         OpenSource(L"w:\\Quelle", L"mac.txt");
         OpenDestination(L"w:\\Ziel");
-        h().txtDatei2.SetText(L"da.txt");
+        Haupt().txtDatei2.SetText(L"da.txt");
         platform.shown.clear();
         platform.answers.push_back(c.answer);
-        Click(h().btnLos);
+        Click(Haupt().btnLos);
         ASSERT_EQ(platform.shown.size(), 1u);
         EXPECT_EQ(platform.shown[0].text, kOverwrite);
         EXPECT_EQ(platform.shown[0].title, "Achtung");
@@ -154,16 +154,16 @@ TEST_F(ConversionTest, AsksBeforeOverwritingAndFlashesOnlyWhenWritten) {
         EXPECT_EQ(platform.shown[0].buttons, MsgButtons::YesNo);
         EXPECT_EQ(Bytes(L"w:\\Ziel\\da.txt"), c.written ? kWinText : "old");
         EXPECT_EQ(Green(), c.written);
-        EXPECT_EQ(h().timFertig.Enabled(), c.written);
+        EXPECT_EQ(Haupt().timFertig.Enabled(), c.written);
     }
 }
 
 TEST_F(ConversionTest, ConvertsASourceFileIntoItselfAfterYes) {
     OpenSource(L"w:\\Quelle", L"mac.txt");
     OpenDestination(L"w:\\Quelle");
-    h().txtDatei2.SetText(L"mac.txt");
+    Haupt().txtDatei2.SetText(L"mac.txt");
     platform.answers.push_back(kYes);
-    Click(h().btnLos);
+    Click(Haupt().btnLos);
     EXPECT_EQ(Bytes(L"w:\\Quelle\\mac.txt"), kWinText);
     EXPECT_TRUE(Green());
 }
@@ -171,34 +171,34 @@ TEST_F(ConversionTest, ConvertsASourceFileIntoItselfAfterYes) {
 TEST_F(ConversionTest, StaysUncolouredWhenTheConversionIsCancelled) {
     OpenSource(L"w:\\Quelle", L"mac.txt");
     OpenDestination(L"w:\\Ziel");
-    h().txtDatei2.SetText(L"fehlt\\x.txt");  // no such subfolder: the copy fails
+    Haupt().txtDatei2.SetText(L"fehlt\\x.txt");  // no such subfolder: the copy fails
     platform.answers.push_back(kCancel);
-    Click(h().btnLos);
+    Click(Haupt().btnLos);
     ASSERT_EQ(platform.shown.size(), 1u);
     EXPECT_EQ(platform.shown[0].title, "Achtung!");
     EXPECT_EQ(platform.shown[0].buttons, MsgButtons::RetryCancel);
     EXPECT_FALSE(Green());
-    EXPECT_FALSE(h().timFertig.Enabled());
+    EXPECT_FALSE(Haupt().timFertig.Enabled());
 }
 
 TEST_F(ConversionTest, GreenTurnsWhiteAfterOneIntervalAndTheTimerStops) {
     // White before the first indication too, so that the test sees a change.
-    h().txtDatei2.SetBackColor(RGB(10, 20, 30));
+    Haupt().txtDatei2.SetBackColor(RGB(10, 20, 30));
     int ticks = 0;
     DWORD whiteAt = 0;
     CountTicks(ticks, whiteAt);
     OpenSource(L"w:\\Quelle", L"mac.txt");
     OpenDestination(L"w:\\Ziel");
-    h().txtDatei2.SetText(L"neu.txt");
-    Click(h().btnLos);
+    Haupt().txtDatei2.SetText(L"neu.txt");
+    Click(Haupt().btnLos);
     DWORD greenAt = GetTickCount();
     ASSERT_TRUE(Green());
-    EXPECT_TRUE(h().timFertig.Enabled());
-    EXPECT_EQ(h().timFertig.Interval(), 400u);
+    EXPECT_TRUE(Haupt().timFertig.Enabled());
+    EXPECT_EQ(Haupt().timFertig.Interval(), 400u);
 
     ASSERT_TRUE(PumpUntil([&] { return ticks > 0; }, 5000)) << "the timer never ticked";
-    EXPECT_EQ(h().txtDatei2.BackColor(), kWhite);
-    EXPECT_FALSE(h().timFertig.Enabled());
+    EXPECT_EQ(Haupt().txtDatei2.BackColor(), kWhite);
+    EXPECT_FALSE(Haupt().timFertig.Enabled());
     // A timer never fires early; the upper bound is only against a lost stop.
     EXPECT_GE(whiteAt - greenAt, 380u);
     PumpFor(1000);
@@ -209,17 +209,17 @@ TEST_F(ConversionTest, ASecondIndicationStartsTheIntervalAgain) {
     int ticks = 0;
     DWORD whiteAt = 0;
     CountTicks(ticks, whiteAt);
-    h().Fertig();
+    Haupt().Fertig();
     PumpFor(200);
     ASSERT_EQ(ticks, 0) << "the first interval cannot be over yet";
-    h().Fertig();
+    Haupt().Fertig();
     DWORD secondAt = GetTickCount();
     ASSERT_TRUE(PumpUntil([&] { return ticks > 0; }, 5000));
     EXPECT_GE(whiteAt - secondAt, 380u) << "green for a full interval after the second indication";
-    EXPECT_EQ(h().txtDatei2.BackColor(), kWhite);
+    EXPECT_EQ(Haupt().txtDatei2.BackColor(), kWhite);
     PumpFor(800);
     EXPECT_EQ(ticks, 1);
-    EXPECT_FALSE(h().timFertig.Enabled());
+    EXPECT_FALSE(Haupt().timFertig.Enabled());
 }
 
 }  // namespace

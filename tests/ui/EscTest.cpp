@@ -76,8 +76,8 @@ protected:
     // Starts the program and, through its own input handling, selects the
     // source file and types a name, so that "&los" is enabled as well.
     HWND Start(test::ProgramRun& run) {
-        EXPECT_TRUE(run.started()) << "error " << run.startError();
-        Found found{run.pid(), nullptr};
+        EXPECT_TRUE(run.Started()) << "error " << run.StartError();
+        Found found{run.Pid(), nullptr};
         EXPECT_TRUE(WaitFor([&] {
             EnumWindows(FindMain, reinterpret_cast<LPARAM>(&found));
             return found.window != nullptr;
@@ -105,10 +105,10 @@ TEST_P(EscEnds, TheProgramAtOnce) {
     HWND window = Start(run);
     ASSERT_NE(window, nullptr);
     PostEsc(GetDlgItem(window, GetParam()));
-    auto code = run.waitForExit(10000);
+    auto code = run.WaitForExit(10000);
     ASSERT_TRUE(code.has_value()) << "still running after Esc";
     EXPECT_EQ(*code, 0u);
-    EXPECT_FALSE(run.waitForBox(0)) << "no question";
+    EXPECT_FALSE(run.WaitForBox(0)) << "no question";
 }
 
 INSTANTIATE_TEST_SUITE_P(NineControls, EscEnds,
@@ -129,10 +129,10 @@ TEST_P(EscInOptionButton, DoesNothing) {
     HWND name = GetDlgItem(window, kIdTxtDatei2);
     PostMessageW(name, WM_CHAR, L'y', 1);
     ASSERT_TRUE(WaitFor([&] { return TextOf(name) == L"xy"; })) << "the program no longer takes input";
-    EXPECT_FALSE(run.waitForExit(0).has_value()) << "Esc ended the program";
+    EXPECT_FALSE(run.WaitForExit(0).has_value()) << "Esc ended the program";
 
     PostMessageW(window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(run.waitForExit(10000), std::optional<DWORD>(0u));
+    EXPECT_EQ(run.WaitForExit(10000), std::optional<DWORD>(0u));
 }
 
 INSTANTIATE_TEST_SUITE_P(OptionButtons, EscInOptionButton, ::testing::Values(kIdOptMacWin, kIdOptWinMac),

@@ -14,9 +14,9 @@ public:
         // any of it.
         OpenSource(L"w:\\Ziel");
         OpenDestination(L"w:\\Ziel");
-        h().txtDatei2.SetText(L"bleibt.txt");
-        auto keys = h().lstDateien1.onKeyDown;
-        h().lstDateien1.onKeyDown = [this, keys](unsigned key) {
+        Haupt().txtDatei2.SetText(L"bleibt.txt");
+        auto keys = Haupt().lstDateien1.onKeyDown;
+        Haupt().lstDateien1.onKeyDown = [this, keys](unsigned key) {
             ++keysSeen;
             return keys(key);
         };
@@ -50,21 +50,21 @@ TEST_F(FileDropTest, OpensTheFirstDroppedFileOnTheSourceSide) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         OpenSource(L"w:\\Ziel");
-        h().lstOrdner2.SetFocus();
-        h().btnLos.SetDefault(true);
+        Haupt().lstOrdner2.SetFocus();
+        Haupt().btnLos.SetDefault(true);
         keysSeen = 0;
 
-        Drop(h().lstDateien1.Handle(), c.dropped);
-        EXPECT_EQ(h().lstLaufwerk1.Drive(), c.drive);
-        EXPECT_EQ(h().lstOrdner1.Path(), c.folder);
-        EXPECT_EQ(h().lstDateien1.Path(), c.folder);
-        EXPECT_EQ(h().lstDateien1.FileName(), c.file);
-        EXPECT_EQ(GetFocus(), h().lstDateien1.Handle());
-        EXPECT_TRUE(h().btnGleichmachen.Default()) << "selecting the file raised its click";
-        EXPECT_TRUE(h().btnLos.Enabled()) << "a file and a name: the enabling rule ran";
+        Drop(Haupt().lstDateien1.Handle(), c.dropped);
+        EXPECT_EQ(Haupt().lstLaufwerk1.Drive(), c.drive);
+        EXPECT_EQ(Haupt().lstOrdner1.Path(), c.folder);
+        EXPECT_EQ(Haupt().lstDateien1.Path(), c.folder);
+        EXPECT_EQ(Haupt().lstDateien1.FileName(), c.file);
+        EXPECT_EQ(GetFocus(), Haupt().lstDateien1.Handle());
+        EXPECT_TRUE(Haupt().btnGleichmachen.Default()) << "selecting the file raised its click";
+        EXPECT_TRUE(Haupt().btnLos.Enabled()) << "a file and a name: the enabling rule ran";
         EXPECT_EQ(keysSeen, 0) << "no key was pressed";
-        EXPECT_EQ(h().txtDatei2.Text(), L"bleibt.txt");
-        EXPECT_EQ(h().lstOrdner2.Path(), L"w:\\Ziel");
+        EXPECT_EQ(Haupt().txtDatei2.Text(), L"bleibt.txt");
+        EXPECT_EQ(Haupt().lstOrdner2.Path(), L"w:\\Ziel");
         EXPECT_TRUE(platform.shown.empty());
     }
 }
@@ -75,21 +75,21 @@ TEST_F(FileDropTest, ADropFromARootFolderEndsAtTheRootWhateverTheDrivesCurrentFo
     wchar_t previous[MAX_PATH];
     ASSERT_TRUE(GetCurrentDirectoryW(MAX_PATH, previous));
     ASSERT_TRUE(SetCurrentDirectoryW(L"w:\\Quelle"));
-    Drop(h().lstDateien1.Handle(), {L"w:\\wurzel.txt"});
+    Drop(Haupt().lstDateien1.Handle(), {L"w:\\wurzel.txt"});
     SetCurrentDirectoryW(previous);
-    EXPECT_EQ(h().lstOrdner1.Path(), L"w:\\");
-    EXPECT_EQ(h().lstDateien1.FileName(), L"wurzel.txt");
+    EXPECT_EQ(Haupt().lstOrdner1.Path(), L"w:\\");
+    EXPECT_EQ(Haupt().lstDateien1.FileName(), L"wurzel.txt");
 }
 
 TEST_F(FileDropTest, ADropWithoutAFileChangesNothing) {
     OpenSource(L"w:\\Quelle", L"mac.txt");
-    Drop(h().lstDateien1.Handle(), {});
-    EXPECT_EQ(h().lstOrdner1.Path(), L"w:\\Quelle");
-    EXPECT_EQ(h().lstDateien1.FileName(), L"mac.txt");
+    Drop(Haupt().lstDateien1.Handle(), {});
+    EXPECT_EQ(Haupt().lstOrdner1.Path(), L"w:\\Quelle");
+    EXPECT_EQ(Haupt().lstDateien1.FileName(), L"mac.txt");
     EXPECT_TRUE(platform.shown.empty());
     // Still alive and working.
-    Drop(h().lstDateien1.Handle(), {L"w:\\Quelle\\brief.txt"});
-    EXPECT_EQ(h().lstDateien1.FileName(), L"brief.txt");
+    Drop(Haupt().lstDateien1.Handle(), {L"w:\\Quelle\\brief.txt"});
+    EXPECT_EQ(Haupt().lstDateien1.FileName(), L"brief.txt");
 }
 
 struct FailingDrop {
@@ -111,25 +111,25 @@ TEST_F(FileDropTest, AFolderThatCannotBeOpenedIsReportedAndTheWindowGoesOn) {
         OpenSource(L"w:\\Quelle", L"mac.txt");
         platform.shown.clear();
         platform.answers = {kRetry, kCancel};
-        Drop(h().lstDateien1.Handle(), {c.path});
+        Drop(Haupt().lstDateien1.Handle(), {c.path});
         ASSERT_EQ(platform.shown.size(), 2u) << "Retry tries again, Cancel ends the drop";
         EXPECT_EQ(platform.shown[1].title, "Achtung!");
         EXPECT_EQ(platform.shown[1].icon, MsgIcon::Exclamation);
         EXPECT_EQ(platform.shown[1].buttons, MsgButtons::RetryCancel);
         EXPECT_EQ(platform.shown[1].text, test::Utf8(test::SystemText(c.error)));
-        EXPECT_EQ(h().lstLaufwerk1.Drive(), L"w:");
-        EXPECT_EQ(h().lstDateien1.FileName(), c.selected);
+        EXPECT_EQ(Haupt().lstLaufwerk1.Drive(), L"w:");
+        EXPECT_EQ(Haupt().lstDateien1.FileName(), c.selected);
     }
-    Drop(h().lstDateien1.Handle(), {L"w:\\Quelle\\brief.txt"});
-    EXPECT_EQ(h().lstDateien1.FileName(), L"brief.txt");
+    Drop(Haupt().lstDateien1.Handle(), {L"w:\\Quelle\\brief.txt"});
+    EXPECT_EQ(Haupt().lstDateien1.FileName(), L"brief.txt");
 }
 
 TEST_F(FileDropTest, OnlyTheSourceFileListTakesDrops) {
-    HWND window = h().Handle();
+    HWND window = Haupt().Handle();
     EXPECT_FALSE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) << "the surface refuses";
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         bool accepts = GetWindowLongW(child, GWL_EXSTYLE) & WS_EX_ACCEPTFILES;
-        EXPECT_EQ(accepts, child == h().lstDateien1.Handle()) << "control " << GetDlgCtrlID(child);
+        EXPECT_EQ(accepts, child == Haupt().lstDateien1.Handle()) << "control " << GetDlgCtrlID(child);
     }
 }
 

@@ -82,7 +82,7 @@ TEST_F(FoldersTest, DriveListsShowTheLabelOfALocalDiskButNotOfANetworkDrive) {
     ASSERT_STREQ(label, L"FERN");
     ASSERT_TRUE(MakeFolder(L"n:\\Fern"));
     // Opening the list asks for the drives anew.
-    HWND box = h().lstLaufwerk2.Handle();
+    HWND box = Haupt().lstLaufwerk2.Handle();
     SendMessageW(box, CB_SHOWDROPDOWN, TRUE, 0);
     SendMessageW(box, CB_SHOWDROPDOWN, FALSE, 0);
     Pump();
@@ -95,9 +95,9 @@ TEST_F(FoldersTest, DriveListsShowTheLabelOfALocalDiskButNotOfANetworkDrive) {
     // Wine remembers no share for a drive mapped to a folder: the letter alone.
     EXPECT_EQ(shown, (std::vector<std::wstring>{L"n:", L"v: [LOKAL]"}));
 
-    ASSERT_EQ(h().ChooseDrive(h().lstLaufwerk2, L"n:"), 0u);
-    EXPECT_EQ(h().lstOrdner2.Path(), L"n:\\");
-    EXPECT_EQ(Entries(h().lstOrdner2.Handle()), (std::vector<std::wstring>{L"n:\\", L"Fern"}));
+    ASSERT_EQ(Haupt().ChooseDrive(Haupt().lstLaufwerk2, L"n:"), 0u);
+    EXPECT_EQ(Haupt().lstOrdner2.Path(), L"n:\\");
+    EXPECT_EQ(Entries(Haupt().lstOrdner2.Handle()), (std::vector<std::wstring>{L"n:\\", L"Fern"}));
     EXPECT_TRUE(platform.shown.empty());
 }
 

@@ -27,10 +27,10 @@ void PrintTo(const Destination& d, std::ostream* out) {
 class MakeEqualTest : public WindowTest {
 public:
     Destination Now() {
-        Destination d{h().lstLaufwerk2.Drive(), h().lstOrdner2.Path(), h().lstDateien2.FileName(),
-                      h().txtDatei2.Text(), GetFocus(), 0, 0, h().btnLos.Enabled(), h().btnLos.Default(),
-                      h().btnGleichmachen.Default()};
-        SendMessageW(h().txtDatei2.Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&d.selStart),
+        Destination d{Haupt().lstLaufwerk2.Drive(), Haupt().lstOrdner2.Path(), Haupt().lstDateien2.FileName(),
+                      Haupt().txtDatei2.Text(), GetFocus(), 0, 0, Haupt().btnLos.Enabled(), Haupt().btnLos.Default(),
+                      Haupt().btnGleichmachen.Default()};
+        SendMessageW(Haupt().txtDatei2.Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&d.selStart),
                      reinterpret_cast<LPARAM>(&d.selEnd));
         return d;
     }
@@ -43,11 +43,11 @@ public:
     static std::vector<Trigger> Triggers() {
         return {
             {"button", [](MakeEqualTest& t, const std::wstring& file) {
-                 t.h().lstDateien1.SetListIndex(t.h().lstDateien1.FindName(file));
-                 t.Click(t.h().btnGleichmachen);
+                 t.Haupt().lstDateien1.SetListIndex(t.Haupt().lstDateien1.FindName(file));
+                 t.Click(t.Haupt().btnGleichmachen);
              }},
             {"double-click", [](MakeEqualTest& t, const std::wstring& file) {
-                 t.DoubleClickItem(t.h().lstDateien1.Handle(), t.h().lstDateien1.FindName(file));
+                 t.DoubleClickItem(t.Haupt().lstDateien1.Handle(), t.Haupt().lstDateien1.FindName(file));
              }},
         };
     }
@@ -56,25 +56,25 @@ public:
 TEST_F(MakeEqualTest, WithoutASourceFileChangesNothing) {
     OpenSource(L"w:\\Quelle");
     OpenDestination(L"v:\\Ablage");
-    h().txtDatei2.SetText(L"x");
-    h().lstOrdner1.SetFocus();
+    Haupt().txtDatei2.SetText(L"x");
+    Haupt().lstOrdner1.SetFocus();
     Pump();
-    ASSERT_TRUE(h().btnGleichmachen.Default());
+    ASSERT_TRUE(Haupt().btnGleichmachen.Default());
     int presses = 0;
-    auto gleichmachen = h().btnGleichmachen.onClick;
-    h().btnGleichmachen.onClick = [&] {
+    auto gleichmachen = Haupt().btnGleichmachen.onClick;
+    Haupt().btnGleichmachen.onClick = [&] {
         ++presses;
         gleichmachen();
     };
     Destination before = Now();
 
     // Enter in a list presses the default button, make-equal.
-    PostKey(h().lstOrdner1.Handle(), VK_RETURN);
+    PostKey(Haupt().lstOrdner1.Handle(), VK_RETURN);
     ASSERT_EQ(presses, 1);
     EXPECT_EQ(Now(), before);
     // A click takes the focus to the button itself, as a mouse click does.
-    Click(h().btnGleichmachen);
-    before.focus = h().btnGleichmachen.Handle();
+    Click(Haupt().btnGleichmachen);
+    before.focus = Haupt().btnGleichmachen.Handle();
     ASSERT_EQ(presses, 2);
     EXPECT_EQ(Now(), before);
     EXPECT_TRUE(platform.shown.empty());
@@ -85,8 +85,8 @@ TEST_F(MakeEqualTest, PointsTheDestinationAtTheSourceFileAndWaitsInTheName) {
         SCOPED_TRACE(trigger.label);
         OpenSource(L"w:\\Quelle");
         OpenDestination(L"v:\\Ablage");
-        h().txtDatei2.SetText(L"alt.txt");
-        h().lstOrdner1.SetFocus();
+        Haupt().txtDatei2.SetText(L"alt.txt");
+        Haupt().lstOrdner1.SetFocus();
         platform.shown.clear();
 
         trigger.run(*this, L"brief.txt");
@@ -94,9 +94,9 @@ TEST_F(MakeEqualTest, PointsTheDestinationAtTheSourceFileAndWaitsInTheName) {
         EXPECT_EQ(d.drive, L"w:");
         EXPECT_EQ(d.folder, L"w:\\Quelle");
         EXPECT_EQ(d.file, L"brief.txt");
-        EXPECT_EQ(h().lstDateien2.ListIndex(), h().lstDateien1.ListIndex());
+        EXPECT_EQ(Haupt().lstDateien2.ListIndex(), Haupt().lstDateien1.ListIndex());
         EXPECT_EQ(d.name, L"brief.txt");
-        EXPECT_EQ(d.focus, h().txtDatei2.Handle());
+        EXPECT_EQ(d.focus, Haupt().txtDatei2.Handle());
         EXPECT_EQ(d.selStart, 9u) << "the caret after the last character, nothing selected";
         EXPECT_EQ(d.selEnd, 9u);
         EXPECT_TRUE(d.losEnabled);
@@ -106,7 +106,7 @@ TEST_F(MakeEqualTest, PointsTheDestinationAtTheSourceFileAndWaitsInTheName) {
 
         // Enter now presses "&los": the destination is the source itself.
         platform.answers.push_back(kNo);
-        PostKey(h().txtDatei2.Handle(), VK_RETURN);
+        PostKey(Haupt().txtDatei2.Handle(), VK_RETURN);
         ASSERT_EQ(platform.shown.size(), 1u) << "the overwrite question";
         EXPECT_EQ(platform.shown[0].title, "Achtung");
         EXPECT_EQ(Bytes(L"w:\\Quelle\\brief.txt"), "brief");
@@ -117,11 +117,11 @@ TEST_F(MakeEqualTest, ReadsTheDestinationFolderAgainWhenItShowsTheSourceFolderAl
     OpenSource(L"w:\\Quelle", L"mac.txt");
     OpenDestination(L"w:\\Quelle");
     ASSERT_TRUE(test::WriteBytes(L"w:\\Quelle\\neu.txt", "n"));
-    ASSERT_LT(h().lstDateien2.FindName(L"neu.txt"), 0);
-    Click(h().btnGleichmachen);
-    EXPECT_GE(h().lstDateien2.FindName(L"neu.txt"), 0);
-    EXPECT_EQ(h().lstDateien2.FileName(), L"mac.txt");
-    EXPECT_EQ(h().txtDatei2.Text(), L"mac.txt");
+    ASSERT_LT(Haupt().lstDateien2.FindName(L"neu.txt"), 0);
+    Click(Haupt().btnGleichmachen);
+    EXPECT_GE(Haupt().lstDateien2.FindName(L"neu.txt"), 0);
+    EXPECT_EQ(Haupt().lstDateien2.FileName(), L"mac.txt");
+    EXPECT_EQ(Haupt().txtDatei2.Text(), L"mac.txt");
 }
 
 TEST_F(MakeEqualTest, TakesTheSourceFileByItsNameWhenTheFolderChangedMeanwhile) {
@@ -130,19 +130,19 @@ TEST_F(MakeEqualTest, TakesTheSourceFileByItsNameWhenTheFolderChangedMeanwhile) 
     // Sorts first: the source list's position of mac.txt now names the
     // file before it in a list read afresh.
     ASSERT_TRUE(test::WriteBytes(L"w:\\Quelle\\aaa.txt", "a"));
-    Click(h().btnGleichmachen);
-    EXPECT_EQ(h().lstDateien2.FileName(), L"mac.txt");
-    EXPECT_EQ(h().txtDatei2.Text(), L"mac.txt");
+    Click(Haupt().btnGleichmachen);
+    EXPECT_EQ(Haupt().lstDateien2.FileName(), L"mac.txt");
+    EXPECT_EQ(Haupt().txtDatei2.Text(), L"mac.txt");
 }
 
 TEST_F(MakeEqualTest, KeepsTheNameOfASourceFileThatWasDeletedMeanwhile) {
     OpenSource(L"w:\\Quelle", L"brief.txt");
     OpenDestination(L"w:\\Ziel");
     ASSERT_TRUE(DeleteFileW(L"w:\\Quelle\\brief.txt"));
-    Click(h().btnGleichmachen);
-    EXPECT_EQ(h().lstDateien2.FileName(), L"") << "not another file at the same position";
-    EXPECT_EQ(h().txtDatei2.Text(), L"brief.txt");
-    EXPECT_TRUE(h().btnLos.Enabled());
+    Click(Haupt().btnGleichmachen);
+    EXPECT_EQ(Haupt().lstDateien2.FileName(), L"") << "not another file at the same position";
+    EXPECT_EQ(Haupt().txtDatei2.Text(), L"brief.txt");
+    EXPECT_TRUE(Haupt().btnLos.Enabled());
     EXPECT_TRUE(platform.shown.empty());
 }
 
@@ -151,18 +151,18 @@ TEST_F(MakeEqualTest, ASourceFolderThatHasGoneIsReportedAndTheWindowGoesOn) {
     OpenDestination(L"v:\\Ablage");
     test::RemoveTree(L"w:\\Quelle");
     platform.answers = {kRetry, kCancel};
-    Click(h().btnGleichmachen);
+    Click(Haupt().btnGleichmachen);
     ASSERT_EQ(platform.shown.size(), 2u) << "Retry tries again";
     EXPECT_EQ(platform.shown[0].title, "Achtung!");
     EXPECT_EQ(platform.shown[0].buttons, MsgButtons::RetryCancel);
     EXPECT_EQ(platform.shown[0].text, test::Utf8(test::SystemText(ERROR_PATH_NOT_FOUND)));
     // Cancel ends make-equal there: no focus move, no button change.
-    EXPECT_NE(GetFocus(), h().txtDatei2.Handle());
-    EXPECT_FALSE(h().btnLos.Default());
+    EXPECT_NE(GetFocus(), Haupt().txtDatei2.Handle());
+    EXPECT_FALSE(Haupt().btnLos.Default());
     // The window still works.
     OpenSource(L"w:\\", L"wurzel.txt");
-    Click(h().btnGleichmachen);
-    EXPECT_EQ(h().txtDatei2.Text(), L"wurzel.txt");
+    Click(Haupt().btnGleichmachen);
+    EXPECT_EQ(Haupt().txtDatei2.Text(), L"wurzel.txt");
 }
 
 }  // namespace

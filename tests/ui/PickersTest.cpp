@@ -22,9 +22,9 @@ public:
         };
     }
 
-    bool LosIsDefault() { return h().btnLos.Default(); }
-    bool GleichIsDefault() { return h().btnGleichmachen.Default(); }
-    bool NoDefault() { return HIWORD(SendMessageW(h().Handle(), DM_GETDEFID, 0, 0)) != DC_HASDEFID; }
+    bool LosIsDefault() { return Haupt().btnLos.Default(); }
+    bool GleichIsDefault() { return Haupt().btnGleichmachen.Default(); }
+    bool NoDefault() { return HIWORD(SendMessageW(Haupt().Handle(), DM_GETDEFID, 0, 0)) != DC_HASDEFID; }
     int IndexOf(ui::FileList& list, const std::wstring& name) {
         auto entries = Entries(list.Handle());
         for (size_t i = 0; i < entries.size(); ++i)
@@ -36,20 +36,20 @@ public:
 
 TEST_F(PickersTest, NewDriveMovesFolderListAndFileListEachOnce) {
     int drive = 0, folder = 0, files = 0;
-    Count(h().lstLaufwerk1.onChange, drive);
-    Count(h().lstOrdner1.onChange, folder);
-    Count(h().lstDateien1.onClick, files);
+    Count(Haupt().lstLaufwerk1.onChange, drive);
+    Count(Haupt().lstOrdner1.onChange, folder);
+    Count(Haupt().lstDateien1.onClick, files);
 
-    ASSERT_EQ(h().ChooseDrive(h().lstLaufwerk1, L"T:\\whatever"), 0u) << "only the letter counts";
-    EXPECT_EQ(h().lstLaufwerk1.Drive(), L"t:");
-    EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\");
-    EXPECT_EQ(h().lstDateien1.Path(), L"t:\\");
+    ASSERT_EQ(Haupt().ChooseDrive(Haupt().lstLaufwerk1, L"T:\\whatever"), 0u) << "only the letter counts";
+    EXPECT_EQ(Haupt().lstLaufwerk1.Drive(), L"t:");
+    EXPECT_EQ(Haupt().lstOrdner1.Path(), L"t:\\");
+    EXPECT_EQ(Haupt().lstDateien1.Path(), L"t:\\");
     EXPECT_EQ(drive, 1);
     EXPECT_EQ(folder, 1);
     EXPECT_EQ(files, 0) << "a new folder selects no file";
 
     // The same drive again changes nothing.
-    ASSERT_EQ(h().ChooseDrive(h().lstLaufwerk1, L"t:"), 0u);
+    ASSERT_EQ(Haupt().ChooseDrive(Haupt().lstLaufwerk1, L"t:"), 0u);
     EXPECT_EQ(drive, 1);
     EXPECT_EQ(folder, 1);
     EXPECT_TRUE(platform.shown.empty());
@@ -59,89 +59,89 @@ TEST_F(PickersTest, BothFileListsShowEveryFileHiddenAndSystemIncluded) {
     OpenTestFolders();
     std::vector<std::wstring> expected = {L".punkt",        L"alpha.txt",     L"beta.txt", L"bett.txt",
                                           L"system.txt",    L"versteckt.txt", L"\u00C4rger.txt"};
-    auto listed = Entries(h().lstDateien2.Handle());
+    auto listed = Entries(Haupt().lstDateien2.Handle());
     std::vector<std::wstring> sortedListed = listed;
     std::sort(sortedListed.begin(), sortedListed.end());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(sortedListed, expected);
 
-    ASSERT_EQ(h().OpenFolder(h().lstOrdner1, L"t:\\"), 0u);
-    EXPECT_EQ(Entries(h().lstDateien1.Handle()), listed) << "same folder, same entries, same order";
+    ASSERT_EQ(Haupt().OpenFolder(Haupt().lstOrdner1, L"t:\\"), 0u);
+    EXPECT_EQ(Entries(Haupt().lstDateien1.Handle()), listed) << "same folder, same entries, same order";
 }
 
 TEST_F(PickersTest, FolderListShowsThePathDownToTheOpenFolderThenItsSubfolders) {
     OpenTestFolders();
-    EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\Briefe");
+    EXPECT_EQ(Haupt().lstOrdner1.Path(), L"t:\\Briefe");
     std::vector<std::wstring> expected = {L"t:\\", L"Briefe", L"Unterordner", L"Zweiter"};
-    EXPECT_EQ(Entries(h().lstOrdner1.Handle()), expected);
-    EXPECT_EQ(Entries(h().lstDateien1.Handle()), (std::vector<std::wstring>{L"Antwort.txt", L"brief.txt"}));
+    EXPECT_EQ(Entries(Haupt().lstOrdner1.Handle()), expected);
+    EXPECT_EQ(Entries(Haupt().lstDateien1.Handle()), (std::vector<std::wstring>{L"Antwort.txt", L"brief.txt"}));
 }
 
 TEST_F(PickersTest, FolderPathIsRaisedOnlyWhenTheFolderDiffers) {
     OpenTestFolders();
     int folder = 0;
-    Count(h().lstOrdner1.onChange, folder);
+    Count(Haupt().lstOrdner1.onChange, folder);
     for (const wchar_t* same : {L"t:\\Briefe", L"t:\\Briefe\\", L"T:\\BRIEFE", L"t:\\Briefe\\Zweiter\\.."})
-        EXPECT_EQ(h().OpenFolder(h().lstOrdner1, same), 0u);
+        EXPECT_EQ(Haupt().OpenFolder(Haupt().lstOrdner1, same), 0u);
     EXPECT_EQ(folder, 0);
-    EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\Briefe");
+    EXPECT_EQ(Haupt().lstOrdner1.Path(), L"t:\\Briefe");
 
-    EXPECT_EQ(h().OpenFolder(h().lstOrdner1, L"\\"), 0u) << "the root of the list's own drive";
-    EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\");
-    EXPECT_EQ(h().lstDateien1.Path(), L"t:\\");
+    EXPECT_EQ(Haupt().OpenFolder(Haupt().lstOrdner1, L"\\"), 0u) << "the root of the list's own drive";
+    EXPECT_EQ(Haupt().lstOrdner1.Path(), L"t:\\");
+    EXPECT_EQ(Haupt().lstDateien1.Path(), L"t:\\");
     EXPECT_EQ(folder, 1);
 
-    EXPECT_EQ(h().OpenFolder(h().lstOrdner1, L"Leer"), 0u) << "relative to the open folder";
-    EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\Leer");
+    EXPECT_EQ(Haupt().OpenFolder(Haupt().lstOrdner1, L"Leer"), 0u) << "relative to the open folder";
+    EXPECT_EQ(Haupt().lstOrdner1.Path(), L"t:\\Leer");
     EXPECT_EQ(folder, 2);
 }
 
 TEST_F(PickersTest, DoubleClickOpensAFolderAndAClickOnlySelectsIt) {
     OpenTestFolders();
     int opened = 0, clicked = 0;
-    Count(h().lstOrdner1.onChange, opened);
-    Count(h().lstOrdner1.onClick, clicked);
-    HWND list = h().lstOrdner1.Handle();
+    Count(Haupt().lstOrdner1.onChange, opened);
+    Count(Haupt().lstOrdner1.onClick, clicked);
+    HWND list = Haupt().lstOrdner1.Handle();
     ClickItem(list, 3);  // Zweiter
     EXPECT_EQ(clicked, 1);
     EXPECT_EQ(opened, 0);
-    EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\Briefe");
+    EXPECT_EQ(Haupt().lstOrdner1.Path(), L"t:\\Briefe");
 
     DoubleClickItem(list, 3);
     EXPECT_EQ(opened, 1);
-    EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\Briefe\\Zweiter");
-    EXPECT_EQ(h().lstDateien1.Path(), L"t:\\Briefe\\Zweiter");
+    EXPECT_EQ(Haupt().lstOrdner1.Path(), L"t:\\Briefe\\Zweiter");
+    EXPECT_EQ(Haupt().lstDateien1.Path(), L"t:\\Briefe\\Zweiter");
     EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 2) << "the open folder is the selected line";
 }
 
 TEST_F(PickersTest, ClickInTheSourceFolderListRereadsTheSourceFiles) {
     OpenTestFolders();
-    ASSERT_TRUE(h().lstDateien1.SetListIndex(IndexOf(h().lstDateien1, L"brief.txt")));
+    ASSERT_TRUE(Haupt().lstDateien1.SetListIndex(IndexOf(Haupt().lstDateien1, L"brief.txt")));
     WriteBytes(L"t:\\Briefe\\neu.txt", "x");
-    PostKey(h().lstOrdner1.Handle(), VK_DOWN);
-    EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\Briefe") << "a click selects, it does not open";
-    auto entries = Entries(h().lstDateien1.Handle());
+    PostKey(Haupt().lstOrdner1.Handle(), VK_DOWN);
+    EXPECT_EQ(Haupt().lstOrdner1.Path(), L"t:\\Briefe") << "a click selects, it does not open";
+    auto entries = Entries(Haupt().lstDateien1.Handle());
     EXPECT_NE(std::find(entries.begin(), entries.end(), L"neu.txt"), entries.end());
-    EXPECT_EQ(h().lstDateien1.FileName(), L"brief.txt") << "the selected file stays selected";
+    EXPECT_EQ(Haupt().lstDateien1.FileName(), L"brief.txt") << "the selected file stays selected";
 }
 
 TEST_F(PickersTest, ClickInTheDestinationFolderListAssignsItsFolderAgain) {
     OpenTestFolders();
     WriteBytes(L"t:\\neu.txt", "x");
-    PostKey(h().lstOrdner2.Handle(), VK_DOWN);
-    auto entries = Entries(h().lstDateien2.Handle());
+    PostKey(Haupt().lstOrdner2.Handle(), VK_DOWN);
+    auto entries = Entries(Haupt().lstDateien2.Handle());
     EXPECT_NE(std::find(entries.begin(), entries.end(), L"neu.txt"), entries.end());
 }
 
 TEST_F(PickersTest, ClickedDestinationFileFillsTheNameBox) {
     OpenTestFolders();
     int nameChanges = 0;
-    Count(h().txtDatei2.onChange, nameChanges);
-    ASSERT_TRUE(h().lstDateien2.SetListIndex(IndexOf(h().lstDateien2, L"alpha.txt")));
-    EXPECT_EQ(h().txtDatei2.Text(), L"alpha.txt");
+    Count(Haupt().txtDatei2.onChange, nameChanges);
+    ASSERT_TRUE(Haupt().lstDateien2.SetListIndex(IndexOf(Haupt().lstDateien2, L"alpha.txt")));
+    EXPECT_EQ(Haupt().txtDatei2.Text(), L"alpha.txt");
     EXPECT_EQ(nameChanges, 1);
     // The same file again leaves the text, so the name box raises nothing.
-    ASSERT_TRUE(h().lstDateien2.SetListIndex(IndexOf(h().lstDateien2, L"alpha.txt")));
+    ASSERT_TRUE(Haupt().lstDateien2.SetListIndex(IndexOf(Haupt().lstDateien2, L"alpha.txt")));
     EXPECT_EQ(nameChanges, 1);
 }
 
@@ -160,10 +160,10 @@ TEST_F(PickersTest, EnablingRuleNeedsASourceFileAndANonBlankName) {
     OpenTestFolders();
     for (const RuleCase& c : cases) {
         SCOPED_TRACE(std::string("source=") + c.source);
-        h().lstDateien1.SetListIndex(*c.source ? IndexOf(h().lstDateien1, L"brief.txt") : -1);
-        h().txtDatei2.SetText(L"vorher");
-        h().txtDatei2.SetText(c.name);
-        EXPECT_EQ(h().btnLos.Enabled(), c.enabled);
+        Haupt().lstDateien1.SetListIndex(*c.source ? IndexOf(Haupt().lstDateien1, L"brief.txt") : -1);
+        Haupt().txtDatei2.SetText(L"vorher");
+        Haupt().txtDatei2.SetText(c.name);
+        EXPECT_EQ(Haupt().btnLos.Enabled(), c.enabled);
         EXPECT_EQ(LosIsDefault(), c.enabled) << "the name's change makes btnLos the default when enabled";
     }
 }
@@ -176,9 +176,9 @@ struct Step {
 
 TEST_F(PickersTest, AfterEveryPickerActionLosShowsWhetherAConversionCanStart) {
     OpenTestFolders();
-    h().lstDateien1.SetListIndex(IndexOf(h().lstDateien1, L"brief.txt"));
-    h().txtDatei2.SetText(L"ziel.txt");
-    ASSERT_TRUE(h().btnLos.Enabled());
+    Haupt().lstDateien1.SetListIndex(IndexOf(Haupt().lstDateien1, L"brief.txt"));
+    Haupt().txtDatei2.SetText(L"ziel.txt");
+    ASSERT_TRUE(Haupt().btnLos.Enabled());
     const Step steps[] = {
         {"another destination drive", [](PickersTest&, ui::Haupt& w) { w.ChooseDrive(w.lstLaufwerk2, L"c:"); }, true},
         {"another destination folder",
@@ -210,63 +210,63 @@ TEST_F(PickersTest, AfterEveryPickerActionLosShowsWhetherAConversionCanStart) {
         {"another source drive", [](PickersTest&, ui::Haupt& w) { w.ChooseDrive(w.lstLaufwerk1, L"c:"); }, false},
     };
     for (const Step& step : steps) {
-        step.run(*this, h());
-        EXPECT_EQ(h().btnLos.Enabled(), step.losEnabled) << "after " << step.action;
+        step.run(*this, Haupt());
+        EXPECT_EQ(Haupt().btnLos.Enabled(), step.losEnabled) << "after " << step.action;
     }
 }
 
 TEST_F(PickersTest, DefaultButtonMoves) {
     OpenTestFolders();
-    int brief = IndexOf(h().lstDateien1, L"brief.txt");
-    int antwort = IndexOf(h().lstDateien1, L"Antwort.txt");
+    int brief = IndexOf(Haupt().lstDateien1, L"brief.txt");
+    int antwort = IndexOf(Haupt().lstDateien1, L"Antwort.txt");
 
-    h().lstDateien1.SetListIndex(brief);
+    Haupt().lstDateien1.SetListIndex(brief);
     EXPECT_TRUE(GleichIsDefault());
-    EXPECT_FALSE(h().btnLos.Enabled());
+    EXPECT_FALSE(Haupt().btnLos.Enabled());
 
-    h().txtDatei2.SetText(L"ziel.txt");
-    EXPECT_TRUE(h().btnLos.Enabled());
+    Haupt().txtDatei2.SetText(L"ziel.txt");
+    EXPECT_TRUE(Haupt().btnLos.Enabled());
     EXPECT_TRUE(LosIsDefault());
     EXPECT_FALSE(GleichIsDefault());
-    EXPECT_EQ(GetWindowLongW(h().btnLos.Handle(), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
-    EXPECT_EQ(GetWindowLongW(h().btnGleichmachen.Handle(), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
+    EXPECT_EQ(GetWindowLongW(Haupt().btnLos.Handle(), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+    EXPECT_EQ(GetWindowLongW(Haupt().btnGleichmachen.Handle(), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
 
     // A blank name while btnLos is the default leaves no default button.
-    h().txtDatei2.SetText(L"   ");
-    EXPECT_FALSE(h().btnLos.Enabled());
+    Haupt().txtDatei2.SetText(L"   ");
+    EXPECT_FALSE(Haupt().btnLos.Enabled());
     EXPECT_TRUE(NoDefault());
-    h().txtDatei2.SetText(L"ziel.txt");
+    Haupt().txtDatei2.SetText(L"ziel.txt");
     EXPECT_TRUE(LosIsDefault());
 
     // Selecting a source file takes the default back; btnLos stays enabled.
-    h().lstDateien1.SetListIndex(antwort);
+    Haupt().lstDateien1.SetListIndex(antwort);
     EXPECT_TRUE(GleichIsDefault());
-    EXPECT_TRUE(h().btnLos.Enabled());
+    EXPECT_TRUE(Haupt().btnLos.Enabled());
 
     // A destination file with the name already in the box changes no text.
-    h().txtDatei2.SetText(L"beta.txt");
-    h().lstDateien1.SetListIndex(brief);
-    h().lstDateien2.SetListIndex(IndexOf(h().lstDateien2, L"beta.txt"));
+    Haupt().txtDatei2.SetText(L"beta.txt");
+    Haupt().lstDateien1.SetListIndex(brief);
+    Haupt().lstDateien2.SetListIndex(IndexOf(Haupt().lstDateien2, L"beta.txt"));
     EXPECT_TRUE(GleichIsDefault());
     // A different one does.
-    h().lstDateien2.SetListIndex(IndexOf(h().lstDateien2, L"alpha.txt"));
+    Haupt().lstDateien2.SetListIndex(IndexOf(Haupt().lstDateien2, L"alpha.txt"));
     EXPECT_TRUE(LosIsDefault());
 
     // Opening another source folder empties the selection.
-    h().OpenFolder(h().lstOrdner1, L"t:\\");
-    EXPECT_FALSE(h().btnLos.Enabled());
-    EXPECT_EQ(h().lstDateien1.FileName(), L"");
+    Haupt().OpenFolder(Haupt().lstOrdner1, L"t:\\");
+    EXPECT_FALSE(Haupt().btnLos.Enabled());
+    EXPECT_EQ(Haupt().lstDateien1.FileName(), L"");
 }
 
 TEST_F(PickersTest, OpeningAnotherDestinationFolderLeavesButtonAndName) {
     OpenTestFolders();
-    h().lstDateien1.SetListIndex(0);
-    h().txtDatei2.SetText(L"ziel.txt");
-    ASSERT_TRUE(h().btnLos.Enabled());
-    h().OpenFolder(h().lstOrdner2, L"t:\\Leer");
-    EXPECT_TRUE(h().btnLos.Enabled());
-    EXPECT_EQ(h().txtDatei2.Text(), L"ziel.txt");
-    EXPECT_EQ(h().lstDateien2.ListCount(), 0);
+    Haupt().lstDateien1.SetListIndex(0);
+    Haupt().txtDatei2.SetText(L"ziel.txt");
+    ASSERT_TRUE(Haupt().btnLos.Enabled());
+    Haupt().OpenFolder(Haupt().lstOrdner2, L"t:\\Leer");
+    EXPECT_TRUE(Haupt().btnLos.Enabled());
+    EXPECT_EQ(Haupt().txtDatei2.Text(), L"ziel.txt");
+    EXPECT_EQ(Haupt().lstDateien2.ListCount(), 0);
 }
 
 }  // namespace

@@ -60,31 +60,31 @@ public:
 
 TEST_F(RecoveryTest, RetryThenCancelGoesBackToTheDriveSavedOnFocus) {
     OpenTestFolders();
-    FocusFromElsewhere(h().lstLaufwerk1);
-    ASSERT_EQ(h().GemerktesLaufwerk, L"t:");
+    FocusFromElsewhere(Haupt().lstLaufwerk1);
+    ASSERT_EQ(Haupt().GemerktesLaufwerk, L"t:");
     int driveChanges = 0, folderChanges = 0;
-    auto driveHandler = h().lstLaufwerk1.onChange;
-    h().lstLaufwerk1.onChange = [&] {
+    auto driveHandler = Haupt().lstLaufwerk1.onChange;
+    Haupt().lstLaufwerk1.onChange = [&] {
         ++driveChanges;
         driveHandler();
     };
-    auto folderHandler = h().lstOrdner1.onChange;
-    h().lstOrdner1.onChange = [&] {
+    auto folderHandler = Haupt().lstOrdner1.onChange;
+    Haupt().lstOrdner1.onChange = [&] {
         ++folderChanges;
         folderHandler();
     };
 
     platform.answers.push_back(kRetry);
     platform.answers.push_back(kCancel);
-    ASSERT_EQ(h().ChooseDrive(h().lstLaufwerk1, L"u:"), 0u);
+    ASSERT_EQ(Haupt().ChooseDrive(Haupt().lstLaufwerk1, L"u:"), 0u);
 
     ExpectFailureBoxes(2);
-    EXPECT_EQ(h().lstLaufwerk1.Drive(), L"t:");
-    EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\") << "the drive's current folder again";
-    EXPECT_EQ(h().lstDateien1.Path(), L"t:\\");
+    EXPECT_EQ(Haupt().lstLaufwerk1.Drive(), L"t:");
+    EXPECT_EQ(Haupt().lstOrdner1.Path(), L"t:\\") << "the drive's current folder again";
+    EXPECT_EQ(Haupt().lstDateien1.Path(), L"t:\\");
     EXPECT_EQ(driveChanges, 2) << "to u:, then back to t:";
     EXPECT_EQ(folderChanges, 1);
-    EXPECT_EQ(h().GemerktesLaufwerk, L"t:");
+    EXPECT_EQ(Haupt().GemerktesLaufwerk, L"t:");
 }
 
 TEST_F(RecoveryTest, RetryAfterInsertingAMediumOpensTheDrive) {
@@ -93,55 +93,55 @@ TEST_F(RecoveryTest, RetryAfterInsertingAMediumOpensTheDrive) {
         InsertMedium();
         return kRetry;
     });
-    ASSERT_EQ(h().ChooseDrive(h().lstLaufwerk1, L"u:"), 0u);
+    ASSERT_EQ(Haupt().ChooseDrive(Haupt().lstLaufwerk1, L"u:"), 0u);
     EXPECT_EQ(platform.shown.size(), 1u);
-    EXPECT_EQ(h().lstLaufwerk1.Drive(), L"u:");
-    EXPECT_EQ(h().lstOrdner1.Path(), L"u:\\");
-    EXPECT_EQ(Entries(h().lstDateien1.Handle()), std::vector<std::wstring>{L"auf-cd.txt"});
+    EXPECT_EQ(Haupt().lstLaufwerk1.Drive(), L"u:");
+    EXPECT_EQ(Haupt().lstOrdner1.Path(), L"u:\\");
+    EXPECT_EQ(Entries(Haupt().lstDateien1.Handle()), std::vector<std::wstring>{L"auf-cd.txt"});
 }
 
 TEST_F(RecoveryTest, DestinationCancelTakesTheDriveTheSourceListSaved) {
     OpenTestFolders();
-    h().ChooseDrive(h().lstLaufwerk2, L"c:");
-    FocusFromElsewhere(h().lstLaufwerk1);
-    ASSERT_EQ(h().GemerktesLaufwerk, L"t:");
+    Haupt().ChooseDrive(Haupt().lstLaufwerk2, L"c:");
+    FocusFromElsewhere(Haupt().lstLaufwerk1);
+    ASSERT_EQ(Haupt().GemerktesLaufwerk, L"t:");
 
     platform.answers.push_back(kCancel);
-    h().ChooseDrive(h().lstLaufwerk2, L"u:");
+    Haupt().ChooseDrive(Haupt().lstLaufwerk2, L"u:");
     EXPECT_EQ(platform.shown.size(), 1u);
-    EXPECT_EQ(h().lstLaufwerk2.Drive(), L"t:");
-    EXPECT_EQ(h().lstOrdner2.Path(), L"t:\\");
-    EXPECT_EQ(h().lstDateien2.Path(), L"t:\\");
+    EXPECT_EQ(Haupt().lstLaufwerk2.Drive(), L"t:");
+    EXPECT_EQ(Haupt().lstOrdner2.Path(), L"t:\\");
+    EXPECT_EQ(Haupt().lstDateien2.Path(), L"t:\\");
 }
 
 TEST_F(RecoveryTest, CancelWithNothingSavedKeepsTheFolderListsDrive) {
     OpenTestFolders();
-    h().GemerktesLaufwerk.clear();
+    Haupt().GemerktesLaufwerk.clear();
     platform.answers.push_back(kCancel);
-    h().ChooseDrive(h().lstLaufwerk1, L"u:");
+    Haupt().ChooseDrive(Haupt().lstLaufwerk1, L"u:");
     EXPECT_EQ(platform.shown.size(), 1u);
-    EXPECT_EQ(h().lstLaufwerk1.Drive(), L"t:");
-    EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\");
-    EXPECT_TRUE(IsWindow(h().Handle()));
+    EXPECT_EQ(Haupt().lstLaufwerk1.Drive(), L"t:");
+    EXPECT_EQ(Haupt().lstOrdner1.Path(), L"t:\\");
+    EXPECT_TRUE(IsWindow(Haupt().Handle()));
 }
 
 TEST_F(RecoveryTest, CancelToASavedDriveThatCannotBeReadEither) {
     OpenTestFolders();
-    h().GemerktesLaufwerk = L"u:";
+    Haupt().GemerktesLaufwerk = L"u:";
     platform.answers.push_back(kCancel);
-    h().ChooseDrive(h().lstLaufwerk1, L"u:");
+    Haupt().ChooseDrive(Haupt().lstLaufwerk1, L"u:");
     // Going back to u: is no change, so there is one box and the window lives.
     EXPECT_EQ(platform.shown.size(), 1u);
-    EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\Briefe");
-    EXPECT_TRUE(IsWindow(h().Handle()));
+    EXPECT_EQ(Haupt().lstOrdner1.Path(), L"t:\\Briefe");
+    EXPECT_TRUE(IsWindow(Haupt().Handle()));
 }
 
 TEST_F(RecoveryTest, FocusComingBackFromAnotherWindowDoesNotSaveTheDrive) {
     OpenTestFolders();
-    FocusFromElsewhere(h().lstLaufwerk1);
+    FocusFromElsewhere(Haupt().lstLaufwerk1);
     int gotFocus = 0;
-    auto handler = h().lstLaufwerk1.onGotFocus;
-    h().lstLaufwerk1.onGotFocus = [&] {
+    auto handler = Haupt().lstLaufwerk1.onGotFocus;
+    Haupt().lstLaufwerk1.onGotFocus = [&] {
         ++gotFocus;
         handler();
     };
@@ -150,26 +150,26 @@ TEST_F(RecoveryTest, FocusComingBackFromAnotherWindowDoesNotSaveTheDrive) {
     ASSERT_NE(other, nullptr);
     SetFocus(other);
     Pump();
-    h().lstLaufwerk1.SetFocus();
+    Haupt().lstLaufwerk1.SetFocus();
     Pump();
     DestroyWindow(other);
     EXPECT_EQ(gotFocus, 0);
 
-    FocusFromElsewhere(h().lstLaufwerk1);
+    FocusFromElsewhere(Haupt().lstLaufwerk1);
     EXPECT_EQ(gotFocus, 1);
 }
 
 TEST_F(RecoveryTest, AFolderThatVanishedOffersRetryAndCancel) {
     OpenTestFolders();
-    HWND list = h().lstOrdner1.Handle();
+    HWND list = Haupt().lstOrdner1.Handle();
     RemoveDirectoryW(L"t:\\Briefe\\Unterordner");
 
     platform.answers.push_back(kCancel);
     DoubleClickItem(list, 2);  // Unterordner
     ASSERT_EQ(platform.shown.size(), 1u);
     EXPECT_EQ(platform.shown[0].title, "Achtung!");
-    EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\Briefe");
-    EXPECT_TRUE(IsWindow(h().Handle()));
+    EXPECT_EQ(Haupt().lstOrdner1.Path(), L"t:\\Briefe");
+    EXPECT_TRUE(IsWindow(Haupt().Handle()));
 
     platform.answers.push_back([] {
         CreateDirectoryW(L"t:\\Briefe\\Unterordner", nullptr);
@@ -177,23 +177,23 @@ TEST_F(RecoveryTest, AFolderThatVanishedOffersRetryAndCancel) {
     });
     DoubleClickItem(list, 2);
     EXPECT_EQ(platform.shown.size(), 2u);
-    EXPECT_EQ(h().lstOrdner1.Path(), L"t:\\Briefe\\Unterordner");
+    EXPECT_EQ(Haupt().lstOrdner1.Path(), L"t:\\Briefe\\Unterordner");
 }
 
 TEST_F(RecoveryTest, AFileListThatCannotBeReadIsLeftEmpty) {
     OpenTestFolders();
-    h().lstDateien1.SetListIndex(0);
-    h().txtDatei2.SetText(L"ziel.txt");
+    Haupt().lstDateien1.SetListIndex(0);
+    Haupt().txtDatei2.SetText(L"ziel.txt");
     RemoveTree(L"t:\\Briefe");
     RemoveDirectoryW(L"t:\\Briefe");
     platform.answers.push_back(kRetry);
     platform.answers.push_back(kCancel);
     // A click in the folder list reads the vanished folder again.
-    PostKey(h().lstOrdner1.Handle(), VK_DOWN);
+    PostKey(Haupt().lstOrdner1.Handle(), VK_DOWN);
     EXPECT_EQ(platform.shown.size(), 2u);
-    EXPECT_EQ(h().lstDateien1.ListCount(), 0);
-    EXPECT_EQ(h().lstDateien1.FileName(), L"");
-    EXPECT_TRUE(IsWindow(h().Handle()));
+    EXPECT_EQ(Haupt().lstDateien1.ListCount(), 0);
+    EXPECT_EQ(Haupt().lstDateien1.FileName(), L"");
+    EXPECT_TRUE(IsWindow(Haupt().Handle()));
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ public:
     std::deque<ScriptedAnswer> answers;
     std::vector<ShownBox> shown;
 
-    int messageBox(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons) override {
+    int ShowBox(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons) override {
         shown.push_back({text, title, icon, buttons});
         if (answers.empty()) {
             ADD_FAILURE() << "unexpected box \"" << title << "\": " << text;
@@ -48,7 +48,7 @@ public:
         return answer.press();
     }
 
-    [[noreturn]] void endProgram(int status) override {
+    [[noreturn]] void EndProgram(int status) override {
         ADD_FAILURE() << "the window ended the program with status " << status;
         std::fflush(stdout);
         std::_Exit(99);

@@ -23,7 +23,7 @@ TEST_F(ShortcutsTest, InstrVonRechtsFindsTheLastOccurrence) {
         {L"c:\\texte\\brief.txt", L"\\", 9},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(h().InstrVonRechts(c.searched, c.sought), c.position)
+        EXPECT_EQ(Haupt().InstrVonRechts(c.searched, c.sought), c.position)
             << test::Utf8(c.searched) << " / " << test::Utf8(c.sought);
 }
 
@@ -45,26 +45,26 @@ TEST_F(ShortcutsTest, ADoubleClickOnTheBareSurfaceShowsTheAboutBoxAndChangesNoth
     OpenSource(L"w:\\Quelle", L"mac.txt");
     OpenDestination(L"w:\\Ziel");
     auto state = [this] {
-        return WindowState{h().lstLaufwerk1.Drive(), h().lstOrdner1.Path(), h().lstDateien1.FileName(),
-                           h().lstLaufwerk2.Drive(), h().lstOrdner2.Path(), h().lstDateien2.FileName(),
-                           h().txtDatei2.Text(),     GetFocus(),           h().btnLos.Enabled(),
-                           h().btnGleichmachen.Default(), h().optMacWin.Value()};
+        return WindowState{Haupt().lstLaufwerk1.Drive(), Haupt().lstOrdner1.Path(), Haupt().lstDateien1.FileName(),
+                           Haupt().lstLaufwerk2.Drive(), Haupt().lstOrdner2.Path(), Haupt().lstDateien2.FileName(),
+                           Haupt().txtDatei2.Text(),     GetFocus(),           Haupt().btnLos.Enabled(),
+                           Haupt().btnGleichmachen.Default(), Haupt().optMacWin.Value()};
     };
-    UINT dpi = h().Dpi();
+    UINT dpi = Haupt().Dpi();
     const DoubleClickCase cases[] = {
         {"the top margin", {4, 4}, true},
         {"between the side's lists and the frame", {3, 300}, true},
         {"inside the frame, beside the option buttons", {60, 170}, false},
         {"the disabled button \"&los\"", {315, 360}, false},
     };
-    ASSERT_FALSE(h().btnLos.Enabled());
+    ASSERT_FALSE(Haupt().btnLos.Enabled());
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         WindowState before = state();
         platform.shown.clear();
         if (c.about) platform.answers.push_back(kOk);
         POINT screen{MulDiv(c.at.x, static_cast<int>(dpi), 96), MulDiv(c.at.y, static_cast<int>(dpi), 96)};
-        ClientToScreen(h().Handle(), &screen);
+        ClientToScreen(Haupt().Handle(), &screen);
         ASSERT_TRUE(SetCursorPos(screen.x, screen.y));
         INPUT clicks[4]{};
         for (int i = 0; i < 4; ++i) {

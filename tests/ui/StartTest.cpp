@@ -20,12 +20,12 @@ public:
     std::vector<Placed> Controls() {
         std::vector<Placed> placed;
         for (auto [name, control] : std::initializer_list<std::pair<const char*, Control*>>{
-                 {"lstLaufwerk1", &h().lstLaufwerk1}, {"lstOrdner1", &h().lstOrdner1},
-                 {"lstDateien1", &h().lstDateien1},   {"btnGleichmachen", &h().btnGleichmachen},
-                 {"optMacWin", &h().optMacWin},       {"optWinMac", &h().optWinMac},
-                 {"lstLaufwerk2", &h().lstLaufwerk2}, {"lstOrdner2", &h().lstOrdner2},
-                 {"lstDateien2", &h().lstDateien2},   {"fraMW", &h().fraMW},
-                 {"txtDatei2", &h().txtDatei2},       {"btnLos", &h().btnLos}})
+                 {"lstLaufwerk1", &Haupt().lstLaufwerk1}, {"lstOrdner1", &Haupt().lstOrdner1},
+                 {"lstDateien1", &Haupt().lstDateien1},   {"btnGleichmachen", &Haupt().btnGleichmachen},
+                 {"optMacWin", &Haupt().optMacWin},       {"optWinMac", &Haupt().optWinMac},
+                 {"lstLaufwerk2", &Haupt().lstLaufwerk2}, {"lstOrdner2", &Haupt().lstOrdner2},
+                 {"lstDateien2", &Haupt().lstDateien2},   {"fraMW", &Haupt().fraMW},
+                 {"txtDatei2", &Haupt().txtDatei2},       {"btnLos", &Haupt().btnLos}})
             placed.push_back({name, ClientRect(control->Handle())});
         return placed;
     }
@@ -42,7 +42,7 @@ public:
     // make-equal left of it; the name box and "&los" along the bottom.
     void ExpectTheWindowsShape() {
         RECT client;
-        GetClientRect(h().Handle(), &client);
+        GetClientRect(Haupt().Handle(), &client);
         RECT drive1 = At("lstLaufwerk1"), folder1 = At("lstOrdner1"), files1 = At("lstDateien1");
         RECT drive2 = At("lstLaufwerk2"), folder2 = At("lstOrdner2"), files2 = At("lstDateien2");
         RECT frame = At("fraMW"), mac = At("optMacWin"), win = At("optWinMac"), gleich = At("btnGleichmachen");
@@ -111,9 +111,9 @@ public:
 };
 
 TEST_F(StartTest, TheWindowHasItsShapeAt96DpiAndScalesItAt144Dpi) {
-    ASSERT_EQ(h().Dpi(), 96u) << "the test display runs at 96 dpi";
+    ASSERT_EQ(Haupt().Dpi(), 96u) << "the test display runs at 96 dpi";
     RECT client;
-    GetClientRect(h().Handle(), &client);
+    GetClientRect(Haupt().Handle(), &client);
     // screenshot.sh and the road as a person takes it click by this size.
     EXPECT_EQ(client.right, 344);
     EXPECT_EQ(client.bottom, 379);
@@ -123,12 +123,12 @@ TEST_F(StartTest, TheWindowHasItsShapeAt96DpiAndScalesItAt144Dpi) {
     }
     std::vector<Placed> at96 = Controls();
     LOGFONTW before{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(h().txtDatei2.Handle(), WM_GETFONT, 0, 0)), sizeof before,
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Haupt().txtDatei2.Handle(), WM_GETFONT, 0, 0)), sizeof before,
                &before);
 
     RECT window;
-    GetWindowRect(h().Handle(), &window);
-    SendMessageW(h().Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&window));
+    GetWindowRect(Haupt().Handle(), &window);
+    SendMessageW(Haupt().Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&window));
     {
         SCOPED_TRACE("144 dpi");
         ExpectTheWindowsShape();
@@ -147,13 +147,13 @@ TEST_F(StartTest, TheWindowHasItsShapeAt96DpiAndScalesItAt144Dpi) {
         }
     }
     LOGFONTW after{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(h().txtDatei2.Handle(), WM_GETFONT, 0, 0)), sizeof after,
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Haupt().txtDatei2.Handle(), WM_GETFONT, 0, 0)), sizeof after,
                &after);
     EXPECT_GT(std::abs(after.lfHeight), std::abs(before.lfHeight));
 }
 
 TEST_F(StartTest, AnOpenDriveListShowsUpToTwelveDrivesAtOnce) {
-    HWND box = h().lstLaufwerk1.Handle();
+    HWND box = Haupt().lstLaufwerk1.Handle();
     SendMessageW(box, CB_SHOWDROPDOWN, TRUE, 0);
     Pump();
     COMBOBOXINFO info{};
@@ -165,7 +165,7 @@ TEST_F(StartTest, AnOpenDriveListShowsUpToTwelveDrivesAtOnce) {
     Pump();
     int drives = static_cast<int>(SendMessageW(box, CB_GETCOUNT, 0, 0));
     int item = static_cast<int>(SendMessageW(box, CB_GETITEMHEIGHT, 0, 0));
-    int folderLine = static_cast<int>(SendMessageW(h().lstOrdner1.Handle(), LB_GETITEMHEIGHT, 0, 0));
+    int folderLine = static_cast<int>(SendMessageW(Haupt().lstOrdner1.Handle(), LB_GETITEMHEIGHT, 0, 0));
     ASSERT_GT(drives, 1);
     EXPECT_GE(list.bottom - list.top, std::min(drives, 12) * item) << "every drive without scrolling";
     EXPECT_LE(list.bottom - list.top, 12 * folderLine) << "no more than twelve lines";
@@ -173,15 +173,15 @@ TEST_F(StartTest, AnOpenDriveListShowsUpToTwelveDrivesAtOnce) {
 
 TEST_F(StartTest, WindowHasItsCaptionAFixedBorderAndTheMessageFont) {
     wchar_t caption[32] = L"";
-    GetWindowTextW(h().Handle(), caption, 32);
+    GetWindowTextW(Haupt().Handle(), caption, 32);
     EXPECT_STREQ(caption, L"Falvori");
-    LONG style = GetWindowLongW(h().Handle(), GWL_STYLE);
+    LONG style = GetWindowLongW(Haupt().Handle(), GWL_STYLE);
     EXPECT_TRUE(style & WS_CAPTION);
     EXPECT_TRUE(style & WS_SYSMENU);
     EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
-    EXPECT_NE(SendMessageW(h().Handle(), WM_GETICON, ICON_BIG, 0), 0) << "the program icon is missing";
+    EXPECT_NE(SendMessageW(Haupt().Handle(), WM_GETICON, ICON_BIG, 0), 0) << "the program icon is missing";
 
-    HFONT font = reinterpret_cast<HFONT>(SendMessageW(h().lstDateien1.Handle(), WM_GETFONT, 0, 0));
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(Haupt().lstDateien1.Handle(), WM_GETFONT, 0, 0));
     ASSERT_NE(font, nullptr);
     LOGFONTW used{};
     GetObjectW(font, sizeof used, &used);
@@ -193,106 +193,106 @@ TEST_F(StartTest, WindowHasItsCaptionAFixedBorderAndTheMessageFont) {
     for (const Placed& p : Controls()) {
         if (std::string(p.name) == "fraMW") continue;  // a plain box shows no text
         SCOPED_TRACE(p.name);
-        HWND control = ChildWindowFromPointEx(h().Handle(), POINT{p.r.left + 2, p.r.top + 2}, CWP_ALL);
+        HWND control = ChildWindowFromPointEx(Haupt().Handle(), POINT{p.r.left + 2, p.r.top + 2}, CWP_ALL);
         EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), font);
     }
 }
 
 TEST_F(StartTest, StartingStates) {
-    EXPECT_TRUE(h().optMacWin.Value());
-    EXPECT_FALSE(h().optWinMac.Value());
-    EXPECT_FALSE(h().btnLos.Enabled());
-    EXPECT_TRUE(h().btnGleichmachen.Default());
-    EXPECT_FALSE(h().btnLos.Default());
-    EXPECT_EQ(GetWindowLongW(h().btnGleichmachen.Handle(), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
-    EXPECT_NE(SendMessageW(h().btnGleichmachen.Handle(), BM_GETIMAGE, IMAGE_ICON, 0), 0) << "no picture";
-    EXPECT_EQ(GetWindowTextLengthW(h().btnGleichmachen.Handle()), 0);
-    EXPECT_EQ(GetFocus(), h().lstLaufwerk1.Handle());
-    EXPECT_FALSE(h().timFertig.Enabled());
-    EXPECT_EQ(h().timFertig.Interval(), 400u);
-    EXPECT_EQ(h().txtDatei2.Text(), L"");
-    EXPECT_EQ(h().GemerktesLaufwerk, L"c:");
+    EXPECT_TRUE(Haupt().optMacWin.Value());
+    EXPECT_FALSE(Haupt().optWinMac.Value());
+    EXPECT_FALSE(Haupt().btnLos.Enabled());
+    EXPECT_TRUE(Haupt().btnGleichmachen.Default());
+    EXPECT_FALSE(Haupt().btnLos.Default());
+    EXPECT_EQ(GetWindowLongW(Haupt().btnGleichmachen.Handle(), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+    EXPECT_NE(SendMessageW(Haupt().btnGleichmachen.Handle(), BM_GETIMAGE, IMAGE_ICON, 0), 0) << "no picture";
+    EXPECT_EQ(GetWindowTextLengthW(Haupt().btnGleichmachen.Handle()), 0);
+    EXPECT_EQ(GetFocus(), Haupt().lstLaufwerk1.Handle());
+    EXPECT_FALSE(Haupt().timFertig.Enabled());
+    EXPECT_EQ(Haupt().timFertig.Interval(), 400u);
+    EXPECT_EQ(Haupt().txtDatei2.Text(), L"");
+    EXPECT_EQ(Haupt().GemerktesLaufwerk, L"c:");
 
     wchar_t text[32];
-    GetWindowTextW(h().btnLos.Handle(), text, 32);
+    GetWindowTextW(Haupt().btnLos.Handle(), text, 32);
     EXPECT_STREQ(text, L"&los");
-    GetWindowTextW(h().optMacWin.Handle(), text, 32);
+    GetWindowTextW(Haupt().optMacWin.Handle(), text, 32);
     EXPECT_STREQ(text, L"&Mac -> Win");
-    GetWindowTextW(h().optWinMac.Handle(), text, 32);
+    GetWindowTextW(Haupt().optWinMac.Handle(), text, 32);
     EXPECT_STREQ(text, L"&Win -> Mac");
 }
 
 TEST_F(StartTest, ActivationShowsTheRootOfDriveCOnBothSides) {
-    EXPECT_EQ(h().lstLaufwerk1.Drive(), L"c:");
-    EXPECT_EQ(h().lstOrdner1.Path(), L"c:\\");
-    EXPECT_EQ(h().lstDateien1.Path(), L"c:\\");
-    EXPECT_EQ(h().lstLaufwerk2.Drive(), L"c:");
-    EXPECT_EQ(h().lstOrdner2.Path(), L"c:\\");
-    EXPECT_EQ(h().lstDateien2.Path(), L"c:\\");
+    EXPECT_EQ(Haupt().lstLaufwerk1.Drive(), L"c:");
+    EXPECT_EQ(Haupt().lstOrdner1.Path(), L"c:\\");
+    EXPECT_EQ(Haupt().lstDateien1.Path(), L"c:\\");
+    EXPECT_EQ(Haupt().lstLaufwerk2.Drive(), L"c:");
+    EXPECT_EQ(Haupt().lstOrdner2.Path(), L"c:\\");
+    EXPECT_EQ(Haupt().lstDateien2.Path(), L"c:\\");
     EXPECT_TRUE(platform.shown.empty());
 }
 
 TEST_F(StartTest, TabOrderSkipsTheFrameAndTheDisabledButton) {
     std::vector<HWND> stops;
-    HWND at = h().lstLaufwerk1.Handle();
+    HWND at = Haupt().lstLaufwerk1.Handle();
     for (int i = 0; i < 12; ++i) {
         stops.push_back(at);
-        at = GetNextDlgTabItem(h().Handle(), at, FALSE);
-        if (at == h().lstLaufwerk1.Handle()) break;
+        at = GetNextDlgTabItem(Haupt().Handle(), at, FALSE);
+        if (at == Haupt().lstLaufwerk1.Handle()) break;
     }
-    std::vector<HWND> expected = {h().lstLaufwerk1.Handle(), h().lstOrdner1.Handle(),   h().lstDateien1.Handle(),
-                                  h().btnGleichmachen.Handle(), h().optMacWin.Handle(), h().lstLaufwerk2.Handle(),
-                                  h().lstOrdner2.Handle(),   h().lstDateien2.Handle(),  h().txtDatei2.Handle()};
+    std::vector<HWND> expected = {Haupt().lstLaufwerk1.Handle(), Haupt().lstOrdner1.Handle(),   Haupt().lstDateien1.Handle(),
+                                  Haupt().btnGleichmachen.Handle(), Haupt().optMacWin.Handle(), Haupt().lstLaufwerk2.Handle(),
+                                  Haupt().lstOrdner2.Handle(),   Haupt().lstDateien2.Handle(),  Haupt().txtDatei2.Handle()};
     EXPECT_EQ(stops, expected);
 }
 
 TEST_F(StartTest, TabKeyMovesThroughTheDestinationSide) {
-    h().lstDateien2.SetFocus();
-    PostKey(h().lstDateien2.Handle(), VK_TAB);
-    EXPECT_EQ(GetFocus(), h().txtDatei2.Handle());
-    PostKey(h().txtDatei2.Handle(), VK_TAB);
-    EXPECT_EQ(GetFocus(), h().lstLaufwerk1.Handle()) << "btnLos is disabled and passed over";
+    Haupt().lstDateien2.SetFocus();
+    PostKey(Haupt().lstDateien2.Handle(), VK_TAB);
+    EXPECT_EQ(GetFocus(), Haupt().txtDatei2.Handle());
+    PostKey(Haupt().txtDatei2.Handle(), VK_TAB);
+    EXPECT_EQ(GetFocus(), Haupt().lstLaufwerk1.Handle()) << "btnLos is disabled and passed over";
 
-    h().btnLos.SetEnabled(true);
-    h().txtDatei2.SetFocus();
-    PostKey(h().txtDatei2.Handle(), VK_TAB);
-    EXPECT_EQ(GetFocus(), h().btnLos.Handle());
+    Haupt().btnLos.SetEnabled(true);
+    Haupt().txtDatei2.SetFocus();
+    PostKey(Haupt().txtDatei2.Handle(), VK_TAB);
+    EXPECT_EQ(GetFocus(), Haupt().btnLos.Handle());
 }
 
 TEST_F(StartTest, OptionGroupIsOneTabStopAtItsSelectedButton) {
-    h().btnGleichmachen.SetFocus();
-    PostKey(h().btnGleichmachen.Handle(), VK_TAB);
-    EXPECT_EQ(GetFocus(), h().optMacWin.Handle());
+    Haupt().btnGleichmachen.SetFocus();
+    PostKey(Haupt().btnGleichmachen.Handle(), VK_TAB);
+    EXPECT_EQ(GetFocus(), Haupt().optMacWin.Handle());
 
-    PostKey(h().optMacWin.Handle(), VK_RIGHT);
-    EXPECT_EQ(GetFocus(), h().optWinMac.Handle());
-    EXPECT_TRUE(h().optWinMac.Value());
-    EXPECT_FALSE(h().optMacWin.Value());
+    PostKey(Haupt().optMacWin.Handle(), VK_RIGHT);
+    EXPECT_EQ(GetFocus(), Haupt().optWinMac.Handle());
+    EXPECT_TRUE(Haupt().optWinMac.Value());
+    EXPECT_FALSE(Haupt().optMacWin.Value());
 
-    h().btnGleichmachen.SetFocus();
-    PostKey(h().btnGleichmachen.Handle(), VK_TAB);
-    EXPECT_EQ(GetFocus(), h().optWinMac.Handle());
+    Haupt().btnGleichmachen.SetFocus();
+    PostKey(Haupt().btnGleichmachen.Handle(), VK_TAB);
+    EXPECT_EQ(GetFocus(), Haupt().optWinMac.Handle());
 }
 
 TEST_F(StartTest, AccessKeysChooseTheDirectionAndPressLosOnlyWhenEnabled) {
     int losClicks = 0;
-    h().btnLos.onClick = [&] { ++losClicks; };
-    HWND focus = h().lstDateien1.Handle();
-    h().lstDateien1.SetFocus();
+    Haupt().btnLos.onClick = [&] { ++losClicks; };
+    HWND focus = Haupt().lstDateien1.Handle();
+    Haupt().lstDateien1.SetFocus();
 
     PostMessageW(focus, WM_SYSCHAR, L'w', 1 << 29);
     Pump();
-    EXPECT_TRUE(h().optWinMac.Value());
-    EXPECT_FALSE(h().optMacWin.Value());
+    EXPECT_TRUE(Haupt().optWinMac.Value());
+    EXPECT_FALSE(Haupt().optMacWin.Value());
     PostMessageW(GetFocus(), WM_SYSCHAR, L'm', 1 << 29);
     Pump();
-    EXPECT_TRUE(h().optMacWin.Value());
-    EXPECT_FALSE(h().optWinMac.Value());
+    EXPECT_TRUE(Haupt().optMacWin.Value());
+    EXPECT_FALSE(Haupt().optWinMac.Value());
 
     PostMessageW(GetFocus(), WM_SYSCHAR, L'l', 1 << 29);
     Pump();
     EXPECT_EQ(losClicks, 0) << "a disabled button cannot be pressed";
-    h().btnLos.SetEnabled(true);
+    Haupt().btnLos.SetEnabled(true);
     PostMessageW(GetFocus(), WM_SYSCHAR, L'l', 1 << 29);
     Pump();
     EXPECT_EQ(losClicks, 1);
@@ -300,42 +300,42 @@ TEST_F(StartTest, AccessKeysChooseTheDirectionAndPressLosOnlyWhenEnabled) {
 
 TEST_F(StartTest, EnterPressesTheDefaultButtonOrTheFocusedButton) {
     int gleich = 0, los = 0;
-    h().btnGleichmachen.onClick = [&] { ++gleich; };
-    h().btnLos.onClick = [&] { ++los; };
+    Haupt().btnGleichmachen.onClick = [&] { ++gleich; };
+    Haupt().btnLos.onClick = [&] { ++los; };
 
-    h().lstDateien1.SetFocus();
-    PostKey(h().lstDateien1.Handle(), VK_RETURN);
+    Haupt().lstDateien1.SetFocus();
+    PostKey(Haupt().lstDateien1.Handle(), VK_RETURN);
     EXPECT_EQ(gleich, 1);
     EXPECT_EQ(los, 0);
 
-    h().btnLos.SetEnabled(true);
-    h().btnLos.SetDefault(true);
-    h().txtDatei2.SetFocus();
-    PostKey(h().txtDatei2.Handle(), VK_RETURN);
+    Haupt().btnLos.SetEnabled(true);
+    Haupt().btnLos.SetDefault(true);
+    Haupt().txtDatei2.SetFocus();
+    PostKey(Haupt().txtDatei2.Handle(), VK_RETURN);
     EXPECT_EQ(los, 1);
 
-    h().btnGleichmachen.SetFocus();
-    PostKey(h().btnGleichmachen.Handle(), VK_RETURN);
+    Haupt().btnGleichmachen.SetFocus();
+    PostKey(Haupt().btnGleichmachen.Handle(), VK_RETURN);
     EXPECT_EQ(gleich, 2) << "Enter on a focused button presses that button";
     EXPECT_EQ(los, 1);
 
     // Without a default button Enter presses nothing.
-    h().btnLos.SetDefault(false);
-    h().lstDateien1.SetFocus();
-    PostKey(h().lstDateien1.Handle(), VK_RETURN);
+    Haupt().btnLos.SetDefault(false);
+    Haupt().lstDateien1.SetFocus();
+    PostKey(Haupt().lstDateien1.Handle(), VK_RETURN);
     EXPECT_EQ(gleich, 2);
     EXPECT_EQ(los, 1);
 }
 
 TEST_F(StartTest, TheTimerTicksOnlyWhileEnabled) {
     int ticks = 0;
-    h().timFertig.onTick = [&] {
+    Haupt().timFertig.onTick = [&] {
         ++ticks;
-        h().timFertig.SetEnabled(false);
+        Haupt().timFertig.SetEnabled(false);
     };
     PumpFor(600);
     EXPECT_EQ(ticks, 0);
-    h().timFertig.SetEnabled(true);
+    Haupt().timFertig.SetEnabled(true);
     for (int waited = 0; ticks == 0 && waited < 3000; waited += 50) PumpFor(50);
     EXPECT_EQ(ticks, 1);
     PumpFor(600);

@@ -95,7 +95,7 @@ void WindowTest::SetUp() {
     bool created = haupt_->Create(GetModuleHandleW(nullptr));
     DWORD error = GetLastError();
     ASSERT_TRUE(created) << "error " << error;
-    platform.setOwnerWindow(haupt_->Handle());
+    platform.SetOwnerWindow(haupt_->Handle());
     // The shipped table, beside this program as beside Falvori.exe.
     haupt_->core.TabelleLaden();
     haupt_->Show(SW_SHOW);
@@ -178,25 +178,25 @@ void WindowTest::Drop(HWND target, const std::vector<std::wstring>& paths) {
 }
 
 void WindowTest::FocusFromElsewhere(ui::Control& control) {
-    ui::Control& elsewhere = &control == &h().txtDatei2 ? static_cast<ui::Control&>(h().lstDateien2)
-                                                         : static_cast<ui::Control&>(h().txtDatei2);
+    ui::Control& elsewhere = &control == &Haupt().txtDatei2 ? static_cast<ui::Control&>(Haupt().lstDateien2)
+                                                         : static_cast<ui::Control&>(Haupt().txtDatei2);
     elsewhere.SetFocus();
     control.SetFocus();
     Pump();
 }
 
 void WindowTest::OpenSource(const std::wstring& folder, const std::wstring& file) {
-    ASSERT_EQ(h().ChooseDrive(h().lstLaufwerk1, folder), 0u);
-    ASSERT_EQ(h().OpenFolder(h().lstOrdner1, folder), 0u);
+    ASSERT_EQ(Haupt().ChooseDrive(Haupt().lstLaufwerk1, folder), 0u);
+    ASSERT_EQ(Haupt().OpenFolder(Haupt().lstOrdner1, folder), 0u);
     if (file.empty()) return;
-    int index = h().lstDateien1.FindName(file);
+    int index = Haupt().lstDateien1.FindName(file);
     ASSERT_GE(index, 0) << Utf8(file) << " not listed";
-    ASSERT_TRUE(h().lstDateien1.SetListIndex(index));
+    ASSERT_TRUE(Haupt().lstDateien1.SetListIndex(index));
 }
 
 void WindowTest::OpenDestination(const std::wstring& folder) {
-    ASSERT_EQ(h().ChooseDrive(h().lstLaufwerk2, folder), 0u);
-    ASSERT_EQ(h().OpenFolder(h().lstOrdner2, folder), 0u);
+    ASSERT_EQ(Haupt().ChooseDrive(Haupt().lstLaufwerk2, folder), 0u);
+    ASSERT_EQ(Haupt().OpenFolder(Haupt().lstOrdner2, folder), 0u);
 }
 
 void WindowTest::OpenTestFolders() {

@@ -45,7 +45,7 @@ public:
     void SetUp() override;
     void TearDown() override;
 
-    ui::Haupt& h() { return *haupt_; }
+    ui::Haupt& Haupt() { return *haupt_; }
 
     // Every waiting message, through the window's own dialog keys.
     void Pump();

@@ -22,7 +22,7 @@ Bytes Expected(const Tabelle& table, const Bytes& in, std::size_t upTo) {
 
 Bytes MapWith(const ByteMap& map, const Bytes& in, std::size_t offset, std::size_t* consumed) {
     Bytes out(in.size() - offset + 1, 0xEE);
-    const std::size_t n = map.map(in.data() + offset, in.size() - offset, out.data(), consumed);
+    const std::size_t n = map.Map(in.data() + offset, in.size() - offset, out.data(), consumed);
     EXPECT_LE(n, in.size() - offset);
     EXPECT_EQ(out.back(), 0xEE) << "wrote past the room it was given";
     out.resize(n);
@@ -47,7 +47,7 @@ protected:
     }
     ByteMap Make(const Tabelle& table) const {
         ByteMap map(table, GetParam());
-        EXPECT_EQ(map.kernel(), GetParam());
+        EXPECT_EQ(map.UsedKernel(), GetParam());
         return map;
     }
 };
@@ -117,7 +117,7 @@ INSTANTIATE_TEST_SUITE_P(ByteMap, EachKernel,
 
 TEST(ByteMapChoice, BestIsTheFastestAvailableAndAnUnavailableLoopFallsBackToThePlainOne) {
     Tabelle table{};
-    const ByteMap::Kernel best = ByteMap(table).kernel();
+    const ByteMap::Kernel best = ByteMap(table).UsedKernel();
     EXPECT_NE(best, ByteMap::Kernel::Best);
     EXPECT_TRUE(ByteMap::Supported(best));
     // Fastest first.
@@ -127,7 +127,7 @@ TEST(ByteMapChoice, BestIsTheFastestAvailableAndAnUnavailableLoopFallsBackToTheP
         break;
     }
     for (ByteMap::Kernel kernel : {ByteMap::Kernel::Scalar, ByteMap::Kernel::Avx2, ByteMap::Kernel::Avx512})
-        EXPECT_EQ(ByteMap(table, kernel).kernel(), ByteMap::Supported(kernel) ? kernel : ByteMap::Kernel::Scalar)
+        EXPECT_EQ(ByteMap(table, kernel).UsedKernel(), ByteMap::Supported(kernel) ? kernel : ByteMap::Kernel::Scalar)
             << ByteMap::Name(kernel);
 }
 

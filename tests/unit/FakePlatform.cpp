@@ -17,8 +17,8 @@ public:
         if (open_) --platform_.openFiles;
     }
 
-    IoResult read(void* buffer, std::size_t size) override {
-        if (platform_.failNow(Step::Read)) return {0, kInjected};
+    IoResult Read(void* buffer, std::size_t size) override {
+        if (platform_.FailNow(Step::Read)) return {0, kInjected};
         const std::string& data = platform_.files[path_].data;
         std::size_t n = std::min(size, data.size() - pos_);
         if (platform_.readChunk) n = std::min(n, platform_.readChunk);
@@ -27,18 +27,18 @@ public:
         return {n, {}};
     }
 
-    IoResult write(const void* data, std::size_t size) override {
+    IoResult Write(const void* data, std::size_t size) override {
         // A failing write gets half of its bytes out first, like a full disk.
-        const bool fail = platform_.failNow(Step::Write);
+        const bool fail = platform_.FailNow(Step::Write);
         const std::size_t n = fail ? size / 2 : size;
         platform_.files[path_].data.append(static_cast<const char*>(data), n);
         return {n, fail ? kInjected : Failure{}};
     }
 
-    Failure close() override {
+    Failure Close() override {
         if (open_) --platform_.openFiles;
         open_ = false;
-        return platform_.failNow(Step::Close) ? kInjected : Failure{};
+        return platform_.FailNow(Step::Close) ? kInjected : Failure{};
     }
 
 private:
@@ -50,12 +50,12 @@ private:
 
 }  // namespace
 
-std::string FakePlatform::environmentVariable(const std::string& name) {
+std::string FakePlatform::EnvironmentVariable(const std::string& name) {
     auto it = environment.find(name);
     return it == environment.end() ? "" : it->second;
 }
 
-int FakePlatform::messageBox(const std::string& text, const std::string& title, MsgIcon icon,
+int FakePlatform::ShowBox(const std::string& text, const std::string& title, MsgIcon icon,
                              MsgButtons buttons) {
     boxes.push_back({text, title, icon, buttons});
     if (!answers.empty()) {
@@ -68,7 +68,7 @@ int FakePlatform::messageBox(const std::string& text, const std::string& title, 
     return kOk;
 }
 
-bool FakePlatform::failNow(Step step) {
+bool FakePlatform::FailNow(Step step) {
     if (auto ok = succeedFirst.find(step); ok != succeedFirst.end() && ok->second > 0) {
         --ok->second;
         return false;
@@ -79,9 +79,9 @@ bool FakePlatform::failNow(Step step) {
     return true;
 }
 
-std::unique_ptr<File> FakePlatform::openForReading(const std::string& path, Failure& failure) {
+std::unique_ptr<File> FakePlatform::OpenForReading(const std::string& path, Failure& failure) {
     ++fileOperations;
-    if (failNow(Step::Open)) {
+    if (FailNow(Step::Open)) {
         failure = kInjected;
         return nullptr;
     }
@@ -93,9 +93,9 @@ std::unique_ptr<File> FakePlatform::openForReading(const std::string& path, Fail
     return std::make_unique<FakeFile>(*this, path);
 }
 
-std::unique_ptr<File> FakePlatform::createForWriting(const std::string& path, Failure& failure) {
+std::unique_ptr<File> FakePlatform::CreateForWriting(const std::string& path, Failure& failure) {
     ++fileOperations;
-    if (failNow(Step::Create)) {
+    if (FailNow(Step::Create)) {
         failure = kInjected;
         return nullptr;
     }
@@ -103,17 +103,17 @@ std::unique_ptr<File> FakePlatform::createForWriting(const std::string& path, Fa
     return std::make_unique<FakeFile>(*this, path);
 }
 
-Failure FakePlatform::fileExists(const std::string& path, bool& present) {
+Failure FakePlatform::FileExists(const std::string& path, bool& present) {
     ++fileOperations;
-    if (failNow(Step::Exists)) return kInjected;
+    if (FailNow(Step::Exists)) return kInjected;
     auto it = files.find(path);
     present = it != files.end() && !it->second.folder && !it->second.hidden;
     return {};
 }
 
-Failure FakePlatform::deleteFile(const std::string& path) {
+Failure FakePlatform::RemoveFile(const std::string& path) {
     ++fileOperations;
-    if (failNow(Step::Delete)) return kInjected;
+    if (FailNow(Step::Delete)) return kInjected;
     auto it = files.find(path);
     if (it == files.end()) return kNotFound;
     if (it->second.readOnly) return kInjected;
@@ -121,9 +121,9 @@ Failure FakePlatform::deleteFile(const std::string& path) {
     return {};
 }
 
-Failure FakePlatform::copyFile(const std::string& from, const std::string& to) {
+Failure FakePlatform::PlaceFile(const std::string& from, const std::string& to) {
     ++fileOperations;
-    if (failNow(Step::Copy)) return kInjected;
+    if (FailNow(Step::Copy)) return kInjected;
     auto source = files.find(from);
     if (source == files.end()) return kNotFound;
     auto target = files.find(to);

@@ -50,24 +50,24 @@ public:
     int openFiles = 0;
     int fileOperations = 0;
 
-    std::string commandLine() override { return commandLineText; }
+    std::string CommandLine() override { return commandLineText; }
     std::optional<std::vector<std::string>> CommandWords() override { return words; }
-    std::string programFolder() override { return folder; }
+    std::string ProgramFolder() override { return folder; }
     std::string SharedDataFolder() override { return sharedFolder; }
-    std::string environmentVariable(const std::string& name) override;
-    std::string fallbackTempFolder() override { return "c:"; }
-    char separator() override { return '\\'; }
-    [[noreturn]] void endProgram(int status) override { throw ProgramEnded{status}; }
+    std::string EnvironmentVariable(const std::string& name) override;
+    std::string FallbackTempFolder() override { return "c:"; }
+    char Separator() override { return '\\'; }
+    [[noreturn]] void EndProgram(int status) override { throw ProgramEnded{status}; }
 
-    int messageBox(const std::string& text, const std::string& title, MsgIcon icon,
+    int ShowBox(const std::string& text, const std::string& title, MsgIcon icon,
                    MsgButtons buttons) override;
 
-    std::unique_ptr<File> openForReading(const std::string& path, Failure& failure) override;
-    std::unique_ptr<File> createForWriting(const std::string& path, Failure& failure) override;
-    Failure fileExists(const std::string& path, bool& present) override;
-    Failure deleteFile(const std::string& path) override;
-    Failure copyFile(const std::string& from, const std::string& to) override;
-    Failure endOfFileFailure() override { return {38, "Reached the end of the file."}; }
+    std::unique_ptr<File> OpenForReading(const std::string& path, Failure& failure) override;
+    std::unique_ptr<File> CreateForWriting(const std::string& path, Failure& failure) override;
+    Failure FileExists(const std::string& path, bool& present) override;
+    Failure RemoveFile(const std::string& path) override;
+    Failure PlaceFile(const std::string& from, const std::string& to) override;
+    Failure EndOfFileFailure() override { return {38, "Reached the end of the file."}; }
 
     // Standard input is the file "-"; standard output collects in kStandardOutput
     // and fails on a failing Write step like any file.
@@ -75,8 +75,8 @@ public:
     std::unique_ptr<File> OpenStandardOutput(const File& source, Failure& failure) override;
 
     // True once, when step is due to fail.
-    bool failNow(Step step);
-    std::string tableFilePath() const { return folder + "\\ZeichenCodes Mac-Win.txt"; }
+    bool FailNow(Step step);
+    std::string TableFilePath() const { return folder + "\\ZeichenCodes Mac-Win.txt"; }
 };
 
 inline const std::string kStandardOutput = "<standard output>";

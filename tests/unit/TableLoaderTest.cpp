@@ -19,7 +19,7 @@ struct Loaded {
 // Loads a table file with the given bytes; records how the program ended.
 std::unique_ptr<Loaded> Load(const std::string& bytes) {
     auto l = std::make_unique<Loaded>();
-    l->platform.files[l->platform.tableFilePath()].data = bytes;
+    l->platform.files[l->platform.TableFilePath()].data = bytes;
     try {
         l->core.TabelleLaden();
     } catch (const ProgramEnded& e) {
@@ -169,7 +169,7 @@ TEST(TabelleLaden, NumbersOutOfRangeEndWithTheFaultReportNotTheTableBox) {
 
 TEST(TabelleLaden, ReadFailureAfterTheHeaderIsAFault) {
     FakePlatform platform;
-    platform.files[platform.tableFilePath()].data = std::string(kHeader) + "128\t196\r\n";
+    platform.files[platform.TableFilePath()].data = std::string(kHeader) + "128\t196\r\n";
     platform.readChunk = 4;                   // the header takes five reads
     platform.succeedFirst[Step::Read] = 5;
     platform.failuresLeft[Step::Read] = 1;

@@ -87,7 +87,7 @@ protected:
     void StartAll() {
         for (Job& job : jobs_) {
             job.run = std::make_unique<ProgramRun>(Exe(), L"m " + job.source + L" " + job.target);
-            ASSERT_TRUE(job.run->started()) << "error " << job.run->startError();
+            ASSERT_TRUE(job.run->Started()) << "error " << job.run->StartError();
         }
     }
 
@@ -95,8 +95,8 @@ protected:
     void Poll() {
         for (Job& job : jobs_) {
             if (job.exit || job.waiting) continue;
-            if ((job.exit = job.run->waitForExit(0))) continue;
-            if (auto box = WaitForMessageBox(job.run->pid(), 0)) {
+            if ((job.exit = job.run->WaitForExit(0))) continue;
+            if (auto box = WaitForMessageBox(job.run->Pid(), 0)) {
                 ++job.boxes;
                 EXPECT_TRUE(IsFailureBox(box, ERROR_SHARING_VIOLATION)) << Utf8(job.source);
                 job.waiting = box;
@@ -143,7 +143,7 @@ protected:
         // file, and that one goes on to write its destination.
         EXPECT_GE(written, 1);
         EXPECT_FALSE(Exists(intermediate_)) << "the last run deletes it";
-        EXPECT_EQ(ListFolder(dir_.path()).find(L"~fv"), std::wstring::npos) << "stray copy left behind";
+        EXPECT_EQ(ListFolder(dir_.Path()).find(L"~fv"), std::wstring::npos) << "stray copy left behind";
     }
 
     ScratchFolder dir_{L"concurrent"};
@@ -213,8 +213,8 @@ TEST_F(ConcurrentRunsTest, CancelledRunsKeepTheirDestination) {
     const std::wstring target = dir_ / L"spaeter-ziel.txt";
     ASSERT_TRUE(WriteBytes(source, "\x8a"));
     ProgramRun later(Exe(), L"m " + source + L" " + target);
-    if (auto box = later.waitForBox(3000)) FAIL() << Describe(*box);
-    EXPECT_EQ(later.waitForExit(), 0u);
+    if (auto box = later.WaitForBox(3000)) FAIL() << Describe(*box);
+    EXPECT_EQ(later.WaitForExit(), 0u);
     EXPECT_EQ(ReadBytes(target), "\xe4");
 }
 

@@ -92,16 +92,16 @@ TEST_P(DiskFullTest, OldDestinationOrTheCompleteNewOne) {
     const std::wstring listing = ListFolder(targetFolder);
 
     ProgramRun run(Exe(), L"m " + source + L" " + target);
-    ASSERT_TRUE(run.started()) << "error " << run.startError();
-    auto box = run.waitForBox();
+    ASSERT_TRUE(run.Started()) << "error " << run.StartError();
+    auto box = run.WaitForBox();
     ASSERT_TRUE(IsFailureBox(box, ERROR_DISK_FULL));
     EXPECT_EQ(ReadBytes(target), "alt");
 
     if (c.freeAndRetry) {
         ASSERT_TRUE(DeleteFileW(filler_.c_str()));
         ASSERT_TRUE(PressButton(*box, IDRETRY));
-        if (auto more = run.waitForBox(3000)) FAIL() << "after freeing space: " << Describe(*more);
-        EXPECT_EQ(run.waitForExit(), 0u);
+        if (auto more = run.WaitForBox(3000)) FAIL() << "after freeing space: " << Describe(*more);
+        EXPECT_EQ(run.WaitForExit(), 0u);
         const auto written = ReadBytes(target);
         ASSERT_TRUE(written);
         EXPECT_EQ(written->size(), win_.size());
@@ -110,7 +110,7 @@ TEST_P(DiskFullTest, OldDestinationOrTheCompleteNewOne) {
         EXPECT_EQ(ListFolder(targetFolder), c.tempOnFullDrive ? listing : L"ziel.txt") << "no stray files";
     } else {
         ASSERT_TRUE(PressButton(*box, IDCANCEL));
-        EXPECT_EQ(run.waitForExit(), 1u);
+        EXPECT_EQ(run.WaitForExit(), 1u);
         EXPECT_EQ(ReadBytes(target), "alt");
         EXPECT_EQ(ListFolder(targetFolder), listing) << "no stray files";
     }

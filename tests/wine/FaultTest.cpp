@@ -126,22 +126,22 @@ TEST_P(FaultTest, BoxRetryAndCancelLeaveEveryFileAsItWas) {
     const std::wstring intermediate = p.temp + L"\\~Falvori~";
     const auto source = Snapshot(p.source);
     const auto target = Snapshot(p.target);
-    const std::string files = FolderState(dir.path(), p.temp);
+    const std::string files = FolderState(dir.Path(), p.temp);
     const std::wstring arguments = L"m " + Quote(p.source) + L" " + Quote(p.target);
 
     ProgramRun run(Exe(), arguments);
-    ASSERT_TRUE(run.started()) << "error " << run.startError();
-    auto box = run.waitForBox();
+    ASSERT_TRUE(run.Started()) << "error " << run.StartError();
+    auto box = run.WaitForBox();
     ASSERT_TRUE(IsFailureBox(box, c.error));
     ASSERT_TRUE(PressButton(*box, IDRETRY));
-    box = run.waitForBox();
+    box = run.WaitForBox();
     ASSERT_TRUE(IsFailureBox(box, c.error)) << "after Retry";
     ASSERT_TRUE(PressButton(*box, IDCANCEL));
-    EXPECT_EQ(run.waitForExit(), 1u);
+    EXPECT_EQ(run.WaitForExit(), 1u);
 
     EXPECT_EQ(Snapshot(p.source), source);
     EXPECT_EQ(Snapshot(p.target), target);
-    EXPECT_EQ(FolderState(dir.path(), p.temp), files) << "every other file as it was, no stray files";
+    EXPECT_EQ(FolderState(dir.Path(), p.temp), files) << "every other file as it was, no stray files";
     if (c.afterConverting)
         EXPECT_EQ(ReadBytes(intermediate), kWin) << "the converted data stay in the intermediate file";
     else
@@ -149,12 +149,12 @@ TEST_P(FaultTest, BoxRetryAndCancelLeaveEveryFileAsItWas) {
 
     if (!c.repair) return;
     ProgramRun again(Exe(), arguments);
-    box = again.waitForBox();
+    box = again.WaitForBox();
     ASSERT_TRUE(IsFailureBox(box, c.error));
     c.repair(p);
     ASSERT_TRUE(PressButton(*box, IDRETRY));
-    if (auto more = again.waitForBox(3000)) FAIL() << "after the repair: " << Describe(*more);
-    EXPECT_EQ(again.waitForExit(), 0u);
+    if (auto more = again.WaitForBox(3000)) FAIL() << "after the repair: " << Describe(*more);
+    EXPECT_EQ(again.WaitForExit(), 0u);
     EXPECT_EQ(ReadBytes(p.target), kWin);
     EXPECT_EQ(ReadBytes(p.source), kMac);
     EXPECT_FALSE(Exists(intermediate));

@@ -50,7 +50,7 @@ TEST(KilledConversion, DestinationIsOldOrCompleteAndNothingStaysBeside) {
         ASSERT_TRUE(SetEnvironmentVariableW(L"TEMP", temp.c_str()));
         const DWORD start = GetTickCount();
         ProgramRun run(Exe(), arguments);
-        ASSERT_EQ(run.waitForExit(60000), 0u);
+        ASSERT_EQ(run.WaitForExit(60000), 0u);
         whole = std::max<DWORD>(whole, GetTickCount() - start);
         ASSERT_TRUE(ReadBytes(target) == win);
     }
@@ -65,7 +65,7 @@ TEST(KilledConversion, DestinationIsOldOrCompleteAndNothingStaysBeside) {
         seed = seed * 1103515245u + 12345u;
         {
             ProgramRun run(Exe(), arguments);
-            ASSERT_TRUE(run.started());
+            ASSERT_TRUE(run.Started());
             Sleep((seed >> 8) % (whole + 20));
         }  // killed here unless it has ended
         const auto now = ReadBytes(target);
@@ -93,10 +93,10 @@ TEST(KilledConversion, DestinationIsOldOrCompleteAndNothingStaysBeside) {
 
     // The next conversion goes through as usual and removes such copies.
     ProgramRun run(Exe(), arguments);
-    if (auto box = run.waitForBox(3000)) FAIL() << Describe(*box);
-    EXPECT_EQ(run.waitForExit(60000), 0u);
+    if (auto box = run.WaitForBox(3000)) FAIL() << Describe(*box);
+    EXPECT_EQ(run.WaitForExit(60000), 0u);
     EXPECT_TRUE(ReadBytes(target) == win);
-    EXPECT_EQ(ListFolder(dir.path()), L"quelle.txt|temp|ziel.txt") << "left beside the destination";
+    EXPECT_EQ(ListFolder(dir.Path()), L"quelle.txt|temp|ziel.txt") << "left beside the destination";
     RemoveTree(otherSystem);
 }
 

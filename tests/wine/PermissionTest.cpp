@@ -85,23 +85,23 @@ TEST_P(PermissionTest, RefusedStepShowsTheBoxAndChangesNothing) {
     const std::wstring listing = ListFolder(targetFolder);
 
     ProgramRun run(Exe(), L"m " + source + L" " + target);
-    ASSERT_TRUE(run.started()) << "error " << run.startError();
+    ASSERT_TRUE(run.Started()) << "error " << run.StartError();
     if (c.inPlace) {
-        if (auto box = run.waitForBox(3000)) FAIL() << Describe(*box);
-        EXPECT_EQ(run.waitForExit(), 0u);
+        if (auto box = run.WaitForBox(3000)) FAIL() << Describe(*box);
+        EXPECT_EQ(run.WaitForExit(), 0u);
         EXPECT_EQ(ReadBytes(source), c.sourceAfter);
         EXPECT_EQ(ReadBytes(target), c.targetAfter);
         EXPECT_EQ(ListFolder(targetFolder), listing) << "no stray files";
         EXPECT_FALSE(Exists(intermediate));
         return;
     }
-    auto box = run.waitForBox();
+    auto box = run.WaitForBox();
     ASSERT_TRUE(IsFailureBox(box, ERROR_ACCESS_DENIED));
     ASSERT_TRUE(PressButton(*box, IDRETRY));
-    box = run.waitForBox();
+    box = run.WaitForBox();
     ASSERT_TRUE(IsFailureBox(box, ERROR_ACCESS_DENIED)) << "after Retry";
     ASSERT_TRUE(PressButton(*box, IDCANCEL));
-    EXPECT_EQ(run.waitForExit(), 1u);
+    EXPECT_EQ(run.WaitForExit(), 1u);
 
     EXPECT_EQ(ReadBytes(source), c.sourceAfter);
     EXPECT_EQ(ReadBytes(target), c.targetAfter);

@@ -31,12 +31,12 @@ ProgramRun::~ProgramRun() {
     CloseHandle(process_);
 }
 
-std::optional<BoxInfo> ProgramRun::waitForBox(DWORD timeoutMs) {
+std::optional<BoxInfo> ProgramRun::WaitForBox(DWORD timeoutMs) {
     if (!process_) return std::nullopt;
     return WaitForMessageBox(pid_, timeoutMs, process_);
 }
 
-std::optional<DWORD> ProgramRun::waitForExit(DWORD timeoutMs) {
+std::optional<DWORD> ProgramRun::WaitForExit(DWORD timeoutMs) {
     if (!process_ || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return std::nullopt;
     DWORD code = 0;
     if (!GetExitCodeProcess(process_, &code)) return std::nullopt;

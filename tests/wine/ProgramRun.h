@@ -20,14 +20,14 @@ public:
     ProgramRun(const ProgramRun&) = delete;
     ProgramRun& operator=(const ProgramRun&) = delete;
 
-    bool started() const { return process_ != nullptr; }
-    DWORD startError() const { return startError_; }
-    DWORD pid() const { return pid_; }
+    bool Started() const { return process_ != nullptr; }
+    DWORD StartError() const { return startError_; }
+    DWORD Pid() const { return pid_; }
 
     // The next box the program shows; none when it ends first or timeoutMs pass.
-    std::optional<BoxInfo> waitForBox(DWORD timeoutMs = 15000);
+    std::optional<BoxInfo> WaitForBox(DWORD timeoutMs = 15000);
     // The exit code; none while it still runs after timeoutMs.
-    std::optional<DWORD> waitForExit(DWORD timeoutMs = 15000);
+    std::optional<DWORD> WaitForExit(DWORD timeoutMs = 15000);
 
 private:
     HANDLE process_ = nullptr;

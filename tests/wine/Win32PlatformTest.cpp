@@ -103,18 +103,18 @@ TEST(Win32Platform, ProgramFolderIsTheFolderOfTheProgram) {
     ASSERT_GT(n, 0u);
     std::wstring expected(module, n);
     expected.resize(expected.rfind(L'\\'));
-    EXPECT_EQ(Widen(platform.programFolder()), expected);
+    EXPECT_EQ(Widen(platform.ProgramFolder()), expected);
 }
 
 TEST(Win32Platform, EnvironmentVariables) {
     Win32Platform platform;
     const std::wstring big(1000, L'ä');
     ASSERT_TRUE(SetEnvironmentVariableW(L"FALVORI_TEST_VALUE", big.c_str()));
-    EXPECT_EQ(Widen(platform.environmentVariable("falvori_test_value")), big) << "names ignore case";
+    EXPECT_EQ(Widen(platform.EnvironmentVariable("falvori_test_value")), big) << "names ignore case";
     ASSERT_TRUE(SetEnvironmentVariableW(L"FALVORI_TEST_VALUE", L""));
-    EXPECT_EQ(platform.environmentVariable("FALVORI_TEST_VALUE"), "");
+    EXPECT_EQ(platform.EnvironmentVariable("FALVORI_TEST_VALUE"), "");
     ASSERT_TRUE(SetEnvironmentVariableW(L"FALVORI_TEST_VALUE", nullptr));
-    EXPECT_EQ(platform.environmentVariable("FALVORI_TEST_VALUE"), "");
+    EXPECT_EQ(platform.EnvironmentVariable("FALVORI_TEST_VALUE"), "");
 }
 
 class Win32FilesTest : public ::testing::Test {
@@ -150,7 +150,7 @@ TEST_F(Win32FilesTest, FileExistsCountsOrdinaryFilesOnly) {
             ASSERT_TRUE(SetFileAttributesW(path.c_str(), c.attributes));
         }
         bool present = !c.present;
-        const Failure failure = platform_.fileExists(U(path), present);
+        const Failure failure = platform_.FileExists(U(path), present);
         EXPECT_FALSE(failure) << failure.text;
         EXPECT_EQ(present, c.present);
     }
@@ -159,7 +159,7 @@ TEST_F(Win32FilesTest, FileExistsCountsOrdinaryFilesOnly) {
 // A name the system cannot look up at all is a failure, not "absent".
 TEST_F(Win32FilesTest, FileExistsReportsOtherErrors) {
     bool present = true;
-    const Failure failure = platform_.fileExists(U(dir_ / L"a|b.txt"), present);
+    const Failure failure = platform_.FileExists(U(dir_ / L"a|b.txt"), present);
     EXPECT_EQ(failure.code, ERROR_INVALID_NAME) << failure.text;
     EXPECT_EQ(Widen(failure.text), SystemText(ERROR_INVALID_NAME));
     EXPECT_FALSE(present);
@@ -171,13 +171,13 @@ TEST_F(Win32FilesTest, WildcardsNeverNameAFile) {
         SCOPED_TRACE(Utf8(pattern));
         const std::string path = U(dir_ / pattern);
         bool present = true;
-        Failure failure = platform_.fileExists(path, present);
+        Failure failure = platform_.FileExists(path, present);
         EXPECT_EQ(failure.code, ERROR_INVALID_NAME);
         EXPECT_FALSE(present);
-        failure = platform_.deleteFile(path);
+        failure = platform_.RemoveFile(path);
         EXPECT_TRUE(failure);
         ASSERT_TRUE(WriteBytes(dir_ / L"b.txt", "neu"));
-        failure = platform_.copyFile(U(dir_ / L"b.txt"), path);
+        failure = platform_.PlaceFile(U(dir_ / L"b.txt"), path);
         EXPECT_EQ(failure.code, ERROR_INVALID_NAME);
     }
     EXPECT_EQ(ReadBytes(dir_ / L"a1.txt"), "x");
@@ -187,18 +187,18 @@ TEST_F(Win32FilesTest, ReadsInTheSizesAskedAndReportsTheEndAsZeroBytes) {
     const std::wstring path = dir_ / L"Grüße ✓.txt";
     ASSERT_TRUE(WriteBytes(path, "abcde"));
     Failure failure;
-    auto file = platform_.openForReading(U(path), failure);
+    auto file = platform_.OpenForReading(U(path), failure);
     ASSERT_TRUE(file) << failure.text;
     char buffer[8] = {};
-    IoResult r = file->read(buffer, 3);
+    IoResult r = file->Read(buffer, 3);
     EXPECT_EQ(r.count, 3u);
     EXPECT_EQ(std::string(buffer, 3), "abc");
-    r = file->read(buffer, 8);
+    r = file->Read(buffer, 8);
     EXPECT_EQ(r.count, 2u);
-    r = file->read(buffer, 8);
+    r = file->Read(buffer, 8);
     EXPECT_EQ(r.count, 0u);
     EXPECT_FALSE(r.failure);
-    EXPECT_FALSE(file->close());
+    EXPECT_FALSE(file->Close());
 }
 
 TEST_F(Win32FilesTest, FailuresCarryTheSystemsDescription) {
@@ -208,19 +208,19 @@ TEST_F(Win32FilesTest, FailuresCarryTheSystemsDescription) {
     } cases[] = {
         {dir_ / L"fehlt.txt", ERROR_FILE_NOT_FOUND},
         {dir_ / L"fehlt\\a.txt", ERROR_PATH_NOT_FOUND},
-        {dir_.path(), ERROR_ACCESS_DENIED},  // a folder is no file
+        {dir_.Path(), ERROR_ACCESS_DENIED},  // a folder is no file
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(Utf8(c.path));
         Failure failure;
-        auto file = platform_.openForReading(U(c.path), failure);
+        auto file = platform_.OpenForReading(U(c.path), failure);
         EXPECT_FALSE(file);
         EXPECT_EQ(failure.code, static_cast<int>(c.code));
         EXPECT_EQ(Widen(failure.text), SystemText(c.code));
         EXPECT_FALSE(failure.text.empty());
         EXPECT_NE(failure.text.back(), '\n');
     }
-    const Failure end = platform_.endOfFileFailure();
+    const Failure end = platform_.EndOfFileFailure();
     EXPECT_EQ(end.code, ERROR_HANDLE_EOF);
     EXPECT_EQ(Widen(end.text), SystemText(ERROR_HANDLE_EOF));
 }
@@ -231,9 +231,9 @@ TEST_F(Win32FilesTest, WrittenFileStaysLockedUntilDeleted) {
     const std::wstring path = dir_ / L"~Falvori~";
     ASSERT_TRUE(WriteBytes(path, std::string(1000, 'x')));
     Failure failure;
-    auto file = platform_.createForWriting(U(path), failure);
+    auto file = platform_.CreateForWriting(U(path), failure);
     ASSERT_TRUE(file) << failure.text;
-    ASSERT_EQ(file->write("neu", 3).count, 3u);
+    ASSERT_EQ(file->Write("neu", 3).count, 3u);
 
     auto othersTry = [&] {
         HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -243,27 +243,27 @@ TEST_F(Win32FilesTest, WrittenFileStaysLockedUntilDeleted) {
         return error;
     };
     EXPECT_EQ(othersTry(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
-    EXPECT_FALSE(file->close());
+    EXPECT_FALSE(file->Close());
     file.reset();
     EXPECT_EQ(othersTry(), static_cast<DWORD>(ERROR_SHARING_VIOLATION)) << "unlocked before deletion";
 
     const std::wstring copy = dir_ / L"kopie.txt";
-    failure = platform_.copyFile(U(path), U(copy));
+    failure = platform_.PlaceFile(U(path), U(copy));
     EXPECT_FALSE(failure) << failure.text;
     EXPECT_EQ(ReadBytes(copy), "neu");
 
-    failure = platform_.deleteFile(U(path));
+    failure = platform_.RemoveFile(U(path));
     EXPECT_FALSE(failure) << failure.text;
     EXPECT_FALSE(Exists(path));
 
     // Created afresh after a cancelled run that left it open.
-    file = platform_.createForWriting(U(path), failure);
+    file = platform_.CreateForWriting(U(path), failure);
     ASSERT_TRUE(file);
     file.reset();
-    file = platform_.createForWriting(U(path), failure);
+    file = platform_.CreateForWriting(U(path), failure);
     ASSERT_TRUE(file) << failure.text;
     file.reset();
-    EXPECT_FALSE(platform_.deleteFile(U(path)));
+    EXPECT_FALSE(platform_.RemoveFile(U(path)));
 }
 
 // What a Linux shell says of a file (stat's format letters: %a mode, %F kind).
@@ -322,7 +322,7 @@ TEST_F(Win32FilesTest, IntermediateFileIsOnlyEverAnOrdinaryFileOfOurOwn) {
         const std::wstring path = folder + L"\\~Falvori~";
         ASSERT_TRUE(c.make(path));
         Failure failure;
-        EXPECT_FALSE(platform_.createForWriting(U(path), failure));
+        EXPECT_FALSE(platform_.CreateForWriting(U(path), failure));
         EXPECT_EQ(failure.code, static_cast<int>(c.code)) << failure.text;
         EXPECT_EQ(ReadBytes(other), "fremd");
         EXPECT_FALSE(Exists(dir_ / L"nichts")) << "created where a link points";
@@ -355,12 +355,12 @@ TEST_F(Win32FilesTest, DestinationThatIsNoOrdinaryFileIsRefused) {
         if (c.make) {
             ASSERT_TRUE(c.make(c.path));
         }
-        const std::wstring before = ListFolder(dir_.path());
-        const Failure failure = platform_.copyFile(U(source), U(c.path));
+        const std::wstring before = ListFolder(dir_.Path());
+        const Failure failure = platform_.PlaceFile(U(source), U(c.path));
         EXPECT_EQ(failure.code, static_cast<int>(c.code)) << failure.text;
         EXPECT_EQ(Widen(failure.text), SystemText(c.code));
         EXPECT_EQ(KindOf(c.path), c.kind);
-        EXPECT_EQ(ListFolder(dir_.path()), before) << "nothing made beside it";
+        EXPECT_EQ(ListFolder(dir_.Path()), before) << "nothing made beside it";
 
     }
 }
@@ -410,11 +410,11 @@ TEST_F(Win32FilesTest, ReplacedDestinationStaysWhatItWas) {
             const std::wstring intermediate = temp + L"\\~Falvori~";
 
             Failure failure;
-            auto file = platform_.createForWriting(U(intermediate), failure);
+            auto file = platform_.CreateForWriting(U(intermediate), failure);
             ASSERT_TRUE(file) << failure.text;
-            ASSERT_EQ(file->write("neu", 3).count, 3u);
-            ASSERT_FALSE(file->close());
-            failure = platform_.copyFile(U(intermediate), U(target));
+            ASSERT_EQ(file->Write("neu", 3).count, 3u);
+            ASSERT_FALSE(file->Close());
+            failure = platform_.PlaceFile(U(intermediate), U(target));
             ASSERT_FALSE(failure) << failure.text;
             EXPECT_EQ(ReadBytes(target), "neu");
             kind.check(target);
@@ -428,7 +428,7 @@ TEST_F(Win32FilesTest, ReplacedDestinationStaysWhatItWas) {
             if (moved) {
                 ASSERT_TRUE(WriteBytes(intermediate, "fremd"));
             }
-            EXPECT_FALSE(platform_.deleteFile(U(intermediate)));
+            EXPECT_FALSE(platform_.RemoveFile(U(intermediate)));
             EXPECT_EQ(ReadBytes(intermediate), moved ? std::optional<std::string>("fremd") : std::nullopt);
             EXPECT_EQ(ListFolder(folder).find(L"~fv"), std::wstring::npos) << "stray copy left behind";
             if (otherDrive) RemoveTree(temp);
@@ -445,10 +445,10 @@ TEST_F(Win32FilesTest, NextConversionRemovesOnlyLeftoversOfOurs) {
         ASSERT_TRUE(WriteBytes(dir_ / name, "alt"));
     HANDLE held = CreateFileW((dir_ / L"~fv0123abce.tmp").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    const Failure failure = platform_.copyFile(U(source), U(dir_ / L"ziel.txt"));
+    const Failure failure = platform_.PlaceFile(U(source), U(dir_ / L"ziel.txt"));
     CloseHandle(held);
     EXPECT_FALSE(failure) << failure.text;
-    EXPECT_EQ(ListFolder(dir_.path()),
+    EXPECT_EQ(ListFolder(dir_.Path()),
               L"quelle.txt|ziel.txt|~fv0123abcd.tmp.txt|~fv0123abce.tmp|~fvbrief.tmp");
 }
 
@@ -460,11 +460,11 @@ TEST_F(Win32FilesTest, CopyReplacesOrCreatesTheWholeFile) {
         if (existing) {
             ASSERT_TRUE(WriteBytes(target, std::string(300000, 'x')));
         }
-        const Failure failure = platform_.copyFile(U(source), U(target));
+        const Failure failure = platform_.PlaceFile(U(source), U(target));
         EXPECT_FALSE(failure) << failure.text;
         EXPECT_EQ(ReadBytes(target), "kurz");
     }
-    EXPECT_EQ(ListFolder(dir_.path()), L"Ziel ✓.txt|quelle.txt");
+    EXPECT_EQ(ListFolder(dir_.Path()), L"Ziel ✓.txt|quelle.txt");
 }
 
 // A failing copy leaves whatever was at the destination, and nothing else.
@@ -489,7 +489,7 @@ TEST_F(Win32FilesTest, FailingCopyLeavesTheDestinationAsItWas) {
             ASSERT_TRUE(WriteBytes(c.to, "alt"));
             ASSERT_TRUE(SetFileAttributesW(c.to.c_str(), c.attributes));
         }
-        const Failure failure = platform_.copyFile(U(c.from), U(c.to));
+        const Failure failure = platform_.PlaceFile(U(c.from), U(c.to));
         EXPECT_EQ(failure.code, static_cast<int>(c.code)) << failure.text;
         EXPECT_EQ(Widen(failure.text), SystemText(c.code));
         if (c.attributes) {
@@ -500,9 +500,9 @@ TEST_F(Win32FilesTest, FailingCopyLeavesTheDestinationAsItWas) {
     }
     const std::wstring folder = dir_ / L"Ordner";
     ASSERT_TRUE(MakeFolder(folder));
-    EXPECT_TRUE(platform_.copyFile(U(source), U(folder)));
+    EXPECT_TRUE(platform_.PlaceFile(U(source), U(folder)));
     EXPECT_EQ(ListFolder(folder), L"");
-    EXPECT_EQ(ListFolder(dir_.path()).find(L"~fv"), std::wstring::npos) << "stray copy left behind";
+    EXPECT_EQ(ListFolder(dir_.Path()).find(L"~fv"), std::wstring::npos) << "stray copy left behind";
 }
 
 TEST_F(Win32FilesTest, CopyOverAFileAnotherProgramHoldsFailsAndKeepsIt) {
@@ -512,23 +512,23 @@ TEST_F(Win32FilesTest, CopyOverAFileAnotherProgramHoldsFailsAndKeepsIt) {
     ASSERT_TRUE(WriteBytes(target, "alt"));
     HANDLE held = CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    const Failure failure = platform_.copyFile(U(source), U(target));
+    const Failure failure = platform_.PlaceFile(U(source), U(target));
     CloseHandle(held);
     EXPECT_TRUE(failure) << "replaced a file that is open without sharing";
     EXPECT_EQ(ReadBytes(target), "alt");
-    EXPECT_EQ(ListFolder(dir_.path()), L"offen.txt|quelle.txt");
+    EXPECT_EQ(ListFolder(dir_.Path()), L"offen.txt|quelle.txt");
 }
 
 TEST_F(Win32FilesTest, DeletesOnlyWhatItMay) {
     const std::wstring path = dir_ / L"weg.txt";
     ASSERT_TRUE(WriteBytes(path, "x"));
-    EXPECT_FALSE(platform_.deleteFile(U(path)));
+    EXPECT_FALSE(platform_.RemoveFile(U(path)));
     EXPECT_FALSE(Exists(path));
-    EXPECT_EQ(platform_.deleteFile(U(path)).code, ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(platform_.RemoveFile(U(path)).code, ERROR_FILE_NOT_FOUND);
 
     ASSERT_TRUE(WriteBytes(path, "x"));
     ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_EQ(platform_.deleteFile(U(path)).code, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(platform_.RemoveFile(U(path)).code, ERROR_ACCESS_DENIED);
     EXPECT_TRUE(Exists(path));
 }
 
@@ -551,7 +551,7 @@ TEST(Win32MessageBox, IconsButtonsDefaultAndAnswer) {
         Win32Platform platform;
         int answer = -1;
         Worker shows([&] {
-            answer = platform.messageBox("Erste Zeile\r\rÜbersetzung", "Achtung!", c.icon, c.buttons);
+            answer = platform.ShowBox("Erste Zeile\r\rÜbersetzung", "Achtung!", c.icon, c.buttons);
         });
         const auto box = WaitForMessageBox(GetCurrentProcessId(), 10000);
         ASSERT_TRUE(box);
@@ -572,7 +572,7 @@ TEST(Win32MessageBox, BelongsToTheOwnerWindow) {
                                  nullptr, nullptr, nullptr);
     ASSERT_TRUE(owner);
     Win32Platform platform;
-    platform.setOwnerWindow(owner);
+    platform.SetOwnerWindow(owner);
     // The owner's thread must keep handling messages while the box is up.
     HWND boxOwner = nullptr;
     bool pressed = false;
@@ -582,7 +582,7 @@ TEST(Win32MessageBox, BelongsToTheOwnerWindow) {
             pressed = PressButton(*box, IDOK);
         }
     });
-    EXPECT_EQ(platform.messageBox("x", "y", MsgIcon::Information, MsgButtons::Ok), IDOK);
+    EXPECT_EQ(platform.ShowBox("x", "y", MsgIcon::Information, MsgButtons::Ok), IDOK);
     answers.join();
     EXPECT_TRUE(pressed);
     EXPECT_EQ(boxOwner, owner);
