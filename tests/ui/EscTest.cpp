@@ -8,6 +8,7 @@
 #include <string>
 
 #include "Layout.h"
+#include "MessageBoxProbe.h"
 #include "ProgramRun.h"
 #include "TestFiles.h"
 
@@ -20,22 +21,6 @@ std::wstring Exe() { return test::FromLinuxPath(FALVORI_EXE_LINUX); }
 
 // The program lists c:\ on start; this file there gives it a source file.
 const std::wstring kSourceFile = L"c:\\falvori-esc-quelle.txt";
-
-struct Found {
-    DWORD pid;
-    HWND window;
-};
-
-BOOL CALLBACK FindMain(HWND window, LPARAM data) {
-    auto* found = reinterpret_cast<Found*>(data);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    wchar_t name[64] = L"";
-    GetClassNameW(window, name, 64);
-    if (pid != found->pid || std::wstring(name) != L"FalvoriHaupt" || !IsWindowVisible(window)) return TRUE;
-    found->window = window;
-    return FALSE;
-}
 
 std::wstring TextOf(HWND control) {
     wchar_t text[256] = L"";
@@ -77,19 +62,17 @@ protected:
     // source file and types a name, so that "&los" is enabled as well.
     HWND Start(test::ProgramRun& run) {
         EXPECT_TRUE(run.Started()) << "error " << run.StartError();
-        Found found{run.Pid(), nullptr};
-        EXPECT_TRUE(WaitFor([&] {
-            EnumWindows(FindMain, reinterpret_cast<LPARAM>(&found));
-            return found.window != nullptr;
-        })) << "no window";
-        if (!found.window) return nullptr;
-        HWND files = GetDlgItem(found.window, kIdLstDateien1);
-        HWND name = GetDlgItem(found.window, kIdTxtDatei2);
+        HWND window = nullptr;
+        EXPECT_TRUE(WaitFor([&] { return (window = test::FindVisibleWindow(run.Pid(), L"FalvoriHaupt")) != nullptr; }))
+            << "no window";
+        if (!window) return nullptr;
+        HWND files = GetDlgItem(window, kIdLstDateien1);
+        HWND name = GetDlgItem(window, kIdTxtDatei2);
         for (wchar_t c : std::wstring(L"falvori-esc")) PostMessageW(files, WM_CHAR, c, 1);
         PostMessageW(name, WM_CHAR, L'x', 1);
-        HWND los = GetDlgItem(found.window, kIdBtnLos);
+        HWND los = GetDlgItem(window, kIdBtnLos);
         EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(los) != FALSE; })) << "\"&los\" never became enabled";
-        return found.window;
+        return window;
     }
 
     static void PostEsc(HWND control) {

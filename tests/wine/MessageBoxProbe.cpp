@@ -13,16 +13,17 @@ constexpr int kTextId = 0xFFFF;
 
 struct Search {
     DWORD pid;
+    const wchar_t* windowClass;
     HWND found;
 };
 
-BOOL CALLBACK FindBox(HWND window, LPARAM param) {
+BOOL CALLBACK FindWindowOf(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<Search*>(param);
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    wchar_t cls[16] = {};
-    GetClassNameW(window, cls, 16);
-    if (pid == search->pid && IsWindowVisible(window) && wcscmp(cls, L"#32770") == 0) {
+    wchar_t cls[64] = {};
+    GetClassNameW(window, cls, 64);
+    if (pid == search->pid && IsWindowVisible(window) && wcscmp(cls, search->windowClass) == 0) {
         search->found = window;
         return FALSE;
     }
@@ -121,15 +122,19 @@ const char* Name(BoxIcon icon) {
     return "?";
 }
 
+HWND FindVisibleWindow(DWORD pid, const wchar_t* windowClass) {
+    Search search{pid, windowClass, nullptr};
+    EnumWindows(FindWindowOf, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 std::optional<BoxInfo> WaitForMessageBox(DWORD pid, DWORD timeoutMs, HANDLE stop) {
     const DWORD start = GetTickCount();
     for (;;) {
-        Search search{pid, nullptr};
-        EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-        if (search.found) {
+        if (HWND found = FindVisibleWindow(pid, L"#32770")) {
             // Let it finish painting before its pixels are read.
             Sleep(150);
-            if (IsWindow(search.found)) return ReadMessageBox(search.found);
+            if (IsWindow(found)) return ReadMessageBox(found);
         }
         if (stop && WaitForSingleObject(stop, 0) == WAIT_OBJECT_0) return std::nullopt;
         if (GetTickCount() - start > timeoutMs) return std::nullopt;

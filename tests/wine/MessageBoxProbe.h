@@ -23,6 +23,9 @@ struct BoxInfo {
     int defaultButton = 0;
 };
 
+// A visible top-level window of process pid with this window class, or null.
+HWND FindVisibleWindow(DWORD pid, const wchar_t* windowClass);
+
 // Waits until a visible message box of process pid shows, or until timeoutMs
 // have passed, or until stop (a process handle, optional) is signalled.
 std::optional<BoxInfo> WaitForMessageBox(DWORD pid, DWORD timeoutMs, HANDLE stop = nullptr);
