@@ -9,7 +9,7 @@ Each scenario also times iconv into the same kind of destination, the
 baseline with falvori's durability (the copy flushed with sync FILE before
 it takes the name), falvori with temp on another file system when there is
 one (/dev/shm), and Falvori.exe under Wine when build/win32/Falvori.exe
-exists. All programs of a scenario run in turn within each round, the order
+exists, beside Wine's own copy command into the same kind of destination. All programs of a scenario run in turn within each round, the order
 rotates from round to round, and every run starts after an untimed sync; one
 warm-up round, then --runs counted rounds. It prints medians, min-max and
 the median of the per-round ratios, the kernel, the mount options and
@@ -437,6 +437,15 @@ def main():
                 wine_args = [windows_path(a) for a in conv_args(d)]
                 s.programs.append(Program("Falvori.exe (Wine)", wine_command(exe) + ["m"] + wine_args, d,
                                           wine_env, converted))
+                # Wine's own copy into the same kind of destination: what any
+                # program's file I/O costs under Wine, without a flush.
+                d = dst("wine-copy")
+                w_from = windows_path(d if in_place else src)
+                w_to = windows_path(d)
+                copy = (f"copy /y {w_from} {w_to} >nul" if name == "new" else
+                        f"copy /y {w_from} {w_to}.tmp >nul && move /y {w_to}.tmp {w_to} >nul")
+                s.programs.append(Program("Wine copy", wine_command(exe)[:-1] + ["cmd", "/c", copy], d,
+                                          wine_env, copied))
             from_ = (lambda d: d) if in_place else (lambda d: src)
             d = dst("iconv")
             if name == "new":
@@ -552,6 +561,7 @@ def print_report(args, files, scenarios, small, rss, temp, out, elsewhere, wine_
         rows = [("falvori", s.baseline, f"<= {s.target}", s.target),
                 ("falvori", "iconv", "<= 0.2", 0.2),
                 ("Falvori.exe (Wine)", "falvori", "<= 2.5", 2.5),
+                ("Falvori.exe (Wine)", "Wine copy", "(Wine's own copy)", None),
                 ("falvori", "cp+sync" if s.name == "new" else "cp+sync+mv", "(same durability)", None),
                 ("falvori, temp on tmpfs", "falvori", "(temp elsewhere)", None),
                 ("falvori", "before", "(earlier build)", None),
