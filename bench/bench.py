@@ -292,7 +292,7 @@ def wine_environment(prefix, exe):
     return env
 
 
-def prepare_wine(prefix, exe):
+def prepare_wine(prefix, exe, temp):
     env = wine_environment(prefix, exe)
     ready = os.path.join(prefix, ".bench-ready")
     if not os.path.exists(ready):
@@ -301,6 +301,18 @@ def prepare_wine(prefix, exe):
                        stderr=subprocess.DEVNULL, check=True, timeout=600)
         subprocess.run(["wineserver", "-w"], env=env, check=True, timeout=600)
         open(ready, "w").close()
+    # %TEMP% on the destination's drive, as falvori's temp is on its file
+    # system: to Windows, C: (the prefix) and Z: (the outputs) are two
+    # volumes, and the intermediate file would always be copied. Wine takes
+    # TEMP from the registry, not from this environment.
+    os.makedirs(temp, exist_ok=True)
+    for name in ("TEMP", "TMP"):
+        subprocess.run(wine_command(exe)[:-1] + ["reg", "add", r"HKCU\Environment", "/v", name, "/d",
+                                                 windows_path(temp), "/f"],
+                       env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True, timeout=120)
+    # The server those started would end a few seconds after each program;
+    # let it go, so that the one started below stays warm.
+    subprocess.run(["wineserver", "-w"], env=env, timeout=600)
     # A server that stays up between runs, as in a session with Wine in use;
     # fails harmlessly when one is running already.
     subprocess.run(["wineserver", "-p30"], env=env, stderr=subprocess.DEVNULL)
@@ -395,7 +407,8 @@ def main():
     scenarios = []
     try:
         if wine_note is None:
-            wine_env = prepare_wine(os.path.join(work, "wineprefix-64" if is_64_bit(exe) else "wineprefix"), exe)
+            wine_env = prepare_wine(os.path.join(work, "wineprefix-64" if is_64_bit(exe) else "wineprefix"), exe,
+                                    os.path.join(work, "wine-temp"))
             print(f"Falvori.exe: {exe} ({'64' if is_64_bit(exe) else '32'}-bit)", flush=True)
 
         def q(path):
