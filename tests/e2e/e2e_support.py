@@ -5,7 +5,9 @@ runs as a unittest module.
 """
 
 import os
+import pty
 import re
+import select
 import shutil
 import subprocess
 import sys
@@ -106,6 +108,50 @@ class E2ETestCase(unittest.TestCase):
 
 
 ALL_BYTES = bytes(range(256))
+
+
+class OnTerminal:
+    """The program with a terminal as stdin, so that it asks Retry/Cancel:
+    wait for its question, change the world, then answer it."""
+
+    def __init__(self, args, env=None):
+        self.master, slave = pty.openpty()
+        try:
+            self.proc = subprocess.Popen([PROGRAM] + list(args), env=env, stdin=slave,
+                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        finally:
+            os.close(slave)
+        self.said = b""
+
+    def question(self, timeout=60):
+        """What the program wrote up to its next question."""
+        start = len(self.said)
+        while b"? " not in self.said[start:]:
+            ready, _, _ = select.select([self.proc.stderr], [], [], timeout)
+            if not ready:
+                raise AssertionError(f"no question: {self.said!r}")
+            chunk = os.read(self.proc.stderr.fileno(), 4096)
+            if not chunk:
+                raise AssertionError(f"ended without a question: {self.said!r}")
+            self.said += chunk
+        return self.said[start:]
+
+    def answer(self, text=b"w\n", timeout=60):
+        """Answers and waits for the end; returns the exit code."""
+        os.write(self.master, text)
+        _, rest = self.proc.communicate(timeout=timeout)
+        self.said += rest
+        return self.proc.returncode
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+        self.proc.stderr.close()
+        os.close(self.master)
 
 
 def convert_through_bytes(table, data):

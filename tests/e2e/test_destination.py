@@ -8,8 +8,6 @@ moved into place) and on another one (a new file is made beside it)."""
 
 import errno
 import os
-import pty
-import select
 import shutil
 import socket
 import stat
@@ -242,31 +240,15 @@ class Destinations(e2e.E2ETestCase):
         dst = self.write("ziel.txt", OLD)
         # The first program stops at the folder's flush, after the move.
         env = cs.environment(temp=self.dir, LD_PRELOAD=library, FALVORI_FAULT="fsync:2:EIO")
-        master, slave = pty.openpty()
-        first = subprocess.Popen([e2e.PROGRAM, "m", self.src, dst], env=env, stdin=slave,
-                                 stderr=subprocess.PIPE, stdout=subprocess.DEVNULL)
-        os.close(slave)
-        self.addCleanup(os.close, master)
-        try:
-            asked = b""
-            while b"? " not in asked:
-                self.assertTrue(select.select([first.stderr], [], [], 30)[0], asked)
-                chunk = os.read(first.stderr.fileno(), 4096)
-                self.assertTrue(chunk, asked)
-                asked += chunk
+        with e2e.OnTerminal(["m", self.src, dst], env) as first:
+            first.question()
             self.assertEqual(self.read(dst), WIN)
             self.assertFalse(os.path.exists(self.path(e2e.TEMP_NAME)))
             # A second program makes a new intermediate file and is cancelled.
             second = self.run_program(["w", self.src, self.path("kein Ordner", "x.txt")])
             self.assertEqual(second.code, 1, second)
             theirs = self.read(self.path(e2e.TEMP_NAME))
-            os.write(master, b"w\n")
-            _, rest = first.communicate(timeout=30)
-        finally:
-            if first.poll() is None:
-                first.kill()
-                first.wait()
-        self.assertEqual(first.returncode, 0, asked + rest)
+            self.assertEqual(first.answer(), 0, first.said)
         self.assertEqual(self.read(self.path(e2e.TEMP_NAME)), theirs)
         self.assertEqual(self.read(dst), WIN)
 

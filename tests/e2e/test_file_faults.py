@@ -8,8 +8,6 @@ cancelled conversion leaves it."""
 import errno
 import glob
 import os
-import pty
-import select
 import stat
 import subprocess
 
@@ -163,31 +161,14 @@ class FileFaults(e2e.E2ETestCase):
         src = self.write("gross.txt", big)
         dst = self.path("ziel.txt")
         environ = dict(os.environ, temp=temp)
-        master, slave = pty.openpty()
-        self.addCleanup(os.close, master)
-        proc = subprocess.Popen([e2e.PROGRAM, "m", src, dst], env=environ, stdin=slave,
-                                stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-        os.close(slave)
-        try:
-            prompt = b""
-            while b"? " not in prompt:
-                ready, _, _ = select.select([proc.stderr], [], [], 60)
-                self.assertTrue(ready, f"no question on a full disk: {prompt!r}")
-                chunk = os.read(proc.stderr.fileno(), 4096)
-                self.assertTrue(chunk, f"ended without a question: {prompt!r}")
-                prompt += chunk
+        with e2e.OnTerminal(["m", src, dst], environ) as run:
+            prompt = run.question()
             self.assertEqual(e2e.failure_lines(prompt.decode().split("\n")[0]),
                              [(os.path.join(temp, e2e.TEMP_NAME),
                                "Zwischendatei kann nicht geschrieben werden",
                                os.strerror(errno.ENOSPC))], prompt)
             os.remove(filler)
-            os.write(master, b"w\n")
-            _, rest = proc.communicate(timeout=60)
-        finally:
-            if proc.poll() is None:
-                proc.kill()
-                proc.wait()
-        self.assertEqual(proc.returncode, 0, prompt + rest)
+            self.assertEqual(run.answer(), 0, run.said)
         self.assertEqual(self.read(dst), e2e.convert_through_bytes(e2e.expected_tables()[0], big))
         self.assertFalse(os.path.exists(os.path.join(temp, e2e.TEMP_NAME)))
 

@@ -45,10 +45,10 @@ static int error_number(const char* name) {
 
 static void parse(void) {
     fault_count = 0;
-    const char* spec = getenv("FALVORI_FAULT");
-    if (!spec) return;
+    const char* plan = getenv("FALVORI_FAULT");
+    if (!plan) return;
     char copy[512];
-    snprintf(copy, sizeof copy, "%s", spec);
+    snprintf(copy, sizeof copy, "%s", plan);
     char* save = NULL;
     for (char* item = strtok_r(copy, ",", &save); item && fault_count < 16;
          item = strtok_r(NULL, ",", &save)) {
