@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "PosixPlatform.h"
+#include "SameFile.h"
 
 namespace falvori {
 
@@ -49,8 +50,7 @@ Failure OpenIntermediate(const std::string& path, UniqueFd& fd) {
         }
         // The owner before us may have deleted or moved the file between our
         // open and our lock: then the lock guards nothing and we start again.
-        if (::lstat(path.c_str(), &named) != 0 || opened.st_dev != named.st_dev ||
-            opened.st_ino != named.st_ino)
+        if (::lstat(path.c_str(), &named) != 0 || !SameFile(opened, named))
             continue;
         // Truncating an empty file would make ext4 flush it to disk on close.
         if (opened.st_size > 0 && ::ftruncate(fd.Get(), 0) != 0) return ErrnoFailure(errno);

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "UniqueFd.h"
+#include "SameFile.h"
 
 namespace falvori {
 
@@ -26,8 +27,7 @@ void RemoveIfLeftOver(int folder, const char* name) {
         st.st_nlink != 1)
         return;
     if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) return;  // a running conversion's
-    if (::fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) != 0 || named.st_ino != st.st_ino ||
-        named.st_dev != st.st_dev)
+    if (::fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) != 0 || !SameFile(named, st))
         return;
     ::unlinkat(folder, name, 0);
 }

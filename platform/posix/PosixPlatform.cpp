@@ -18,6 +18,7 @@
 #include "PosixFile.h"
 #include "PrivateTempFolder.h"
 #include "StandardStreams.h"
+#include "SameFile.h"
 
 namespace falvori {
 
@@ -196,8 +197,7 @@ Failure PosixPlatform::RemoveFile(const std::string& path) {
         struct stat ours {}, named {};
         // Once our file has left the name, what has it now is not ours.
         const bool gone = it->second.moved || ::fstat(it->second.fd.Get(), &ours) != 0 ||
-                          ::lstat(path.c_str(), &named) != 0 || ours.st_dev != named.st_dev ||
-                          ours.st_ino != named.st_ino;
+                          ::lstat(path.c_str(), &named) != 0 || !SameFile(ours, named);
         if (!gone && ::unlink(path.c_str()) != 0) return ErrnoFailure(errno);
         held_.erase(it);
         return {};

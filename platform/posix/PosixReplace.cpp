@@ -15,16 +15,13 @@
 #include "Leftovers.h"
 #include "PosixCopy.h"
 #include "PosixPlatform.h"
+#include "SameFile.h"
 
 namespace falvori {
 
 namespace {
 
 constexpr int kOpenExisting = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-
-bool SameFile(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
 
 mode_t NewFileMode() {
     const mode_t mask = ::umask(0);

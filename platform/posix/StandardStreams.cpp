@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "PosixPlatform.h"
+#include "SameFile.h"
 
 namespace falvori {
 
@@ -58,7 +59,7 @@ Failure StreamFile::Close() {
 Failure NotTheSameFile(int sourceFd, int outputFd) {
     struct stat in {}, out {};
     if (sourceFd < 0 || ::fstat(sourceFd, &in) != 0 || ::fstat(outputFd, &out) != 0) return {};
-    if (S_ISREG(out.st_mode) && in.st_dev == out.st_dev && in.st_ino == out.st_ino)
+    if (S_ISREG(out.st_mode) && SameFile(in, out))
         return {EINVAL, "Quelldatei und Standardausgabe sind dieselbe Datei"};
     return {};
 }
