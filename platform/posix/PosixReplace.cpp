@@ -15,6 +15,7 @@
 #include "Leftovers.h"
 #include "PosixCopy.h"
 #include "PosixPlatform.h"
+#include "RenameOrder.h"
 #include "SameFile.h"
 
 namespace falvori {
@@ -59,6 +60,14 @@ int RenameInto(int fromFolder, const std::string& from, int folder, const Destin
 
 enum class Outcome { Done, NotApplicable };
 
+// Whether our new file must be flushed before it takes the name, and the
+// folder after. A new destination puts nothing at risk, as the source stays;
+// a replaced one must never turn out empty after a crash, which some file
+// systems rule out by themselves.
+bool MustFlush(const Destination& d, int folder) {
+    return d.way != ReplaceWay::New && !RenameWritesDataFirst(folder);
+}
+
 // Moves our intermediate file itself into place when it lies on the
 // destination's file system. The name "~Falvori~" is free from then on.
 Failure MoveIntoPlace(HeldIntermediate& held, const std::string& from, int folder,
@@ -86,8 +95,8 @@ Failure MoveIntoPlace(HeldIntermediate& held, const std::string& from, int folde
         if (d.way != ReplaceWay::New) d.way = ReplaceWay::InPlace;
         return {};
     }
-    // The data and attributes reach the disk before the file takes the name.
-    Failure failure = SyncFile(held.fd.Get());
+    const bool flush = MustFlush(d, folder);
+    Failure failure = flush ? SyncFile(held.fd.Get()) : Failure{};
     if (!failure && RenameInto(AT_FDCWD, from, folder, d) != 0) {
         const int err = errno;
         if (err == EXDEV || err == EINVAL) {
@@ -105,7 +114,7 @@ Failure MoveIntoPlace(HeldIntermediate& held, const std::string& from, int folde
     held.movedTo = to;
     held.movedFolder = d.folder;
     outcome = Outcome::Done;
-    return SyncFolder(folder);
+    return flush ? SyncFolder(folder) : Failure{};
 }
 
 std::string RandomName() {
@@ -187,7 +196,8 @@ Failure CopyIntoNewFile(int in, int folder, Destination& d, Outcome& outcome) {
         d.way = ReplaceWay::InPlace;
         return {};
     }
-    if (!failure) failure = SyncFile(out.Get());
+    const bool flush = MustFlush(d, folder);
+    if (!failure && flush) failure = SyncFile(out.Get());
     const bool unnamed = name.empty();
     // Unnamed, a new destination is linked under its own name right away.
     if (!failure && unnamed) failure = LinkNewFile(out.Get(), folder, d, name);
@@ -208,7 +218,7 @@ Failure CopyIntoNewFile(int in, int folder, Destination& d, Outcome& outcome) {
         return failure;
     }
     outcome = Outcome::Done;
-    return SyncFolder(folder);
+    return flush ? SyncFolder(folder) : Failure{};
 }
 
 // Writes the bytes into the existing destination: it keeps its links,

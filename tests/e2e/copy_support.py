@@ -1,6 +1,6 @@
 """Fixtures for the tests of the copy step: data that never repeats within
-a block, a temp folder on another file system, a program answered through a
-terminal, a second user."""
+a block, a temp folder on another file system, an ext4 of our own, a program
+answered through a terminal, a second user."""
 
 import os
 import pty
@@ -48,6 +48,21 @@ def other_file_system_folder(case):
         return folder
     case.skipTest("no second file system for temp: cannot mount a tmpfs and /dev/shm is "
                   "missing or on the test folder's own file system")
+
+
+def ext4_folder(case, name, options):
+    """A small ext4 file system mounted with options, or None where we may
+    not make or mount one."""
+    image, folder = case.path(name + ".img"), case.path(name)
+    os.makedirs(folder, exist_ok=True)
+    with open(image, "wb") as f:
+        f.truncate(16 << 20)
+    made = subprocess.run(["mkfs.ext4", "-q", "-F", image], capture_output=True)
+    if made.returncode != 0 or subprocess.run(["mount", "-o", "loop," + options, image, folder],
+                                              capture_output=True).returncode != 0:
+        return None
+    case.addCleanup(subprocess.run, ["umount", folder], check=True)
+    return folder
 
 
 def run_answering(args, env, answer=b"w\n", answers=8, timeout=60):

@@ -180,22 +180,31 @@ class Destinations(e2e.E2ETestCase):
                         self.assertEqual(stat.S_IMODE(st.st_mode), 0o640)
                     self.assertFalse(os.path.exists(os.path.join(temp, e2e.TEMP_NAME)))
 
-    def test_flush_before_the_name(self):
-        """The new file reaches the disk before it takes the destination's
-        name, and the folder after it."""
+    def test_flush_before_a_replacing_rename(self):
+        """A replaced destination must never come out empty after a crash:
+        the new file reaches the disk before it takes the name, and the
+        folder after, unless the file system orders that by itself (ext4 by
+        default). A new destination is not flushed: the source stays."""
         if not shutil.which("strace"):
             self.skipTest("strace is not installed")
-        other = cs.other_file_system_folder(self)
+        tmpfs = cs.other_file_system_folder(self)
+        ext4 = cs.ext4_folder(self, "ext4", "defaults")
+        unordered = cs.ext4_folder(self, "ext4-unordered", "noauto_da_alloc")
         calls = "fsync,fdatasync,rename,renameat,renameat2,linkat"
-        # name, temp, existing destination, the calls in their order
-        cases = [("moved into place", self.dir, True, ["fsync", "rename", "fsync"]),
-                 ("new file beside it", other, True, ["fsync", "linkat", "rename", "fsync"]),
-                 ("new destination", other, False, ["fsync", "linkat", "fsync"])]
-        for name, temp, existing, order in cases:
+        # name, destination's folder, temp, existing destination, the calls in their order
+        cases = [("moved into place", tmpfs, tmpfs, True, ["fsync", "rename", "fsync"]),
+                 ("new file beside it", tmpfs, self.dir, True, ["fsync", "linkat", "rename", "fsync"]),
+                 ("new destination", self.dir, tmpfs, False, ["linkat"]),
+                 ("moved on ext4", ext4, ext4, True, ["rename"]),
+                 ("moved on ext4 without auto_da_alloc", unordered, unordered, True,
+                  ["fsync", "rename", "fsync"])]
+        for name, folder, temp, existing, order in cases:
             with self.subTest(case=name):
-                dst = self.path(f"{name}.txt")
+                if folder is None:
+                    self.skipTest("cannot make and mount an ext4 here")
+                dst = os.path.join(folder, "ziel.txt")
                 if existing:
-                    self.write(f"{name}.txt", OLD)
+                    self.write(dst, OLD)
                 log = self.path("strace.log")
                 run = subprocess.run(["strace", "-f", "-o", log, "-e", f"trace={calls}",
                                       e2e.PROGRAM, "m", self.src, dst],
@@ -210,6 +219,7 @@ class Destinations(e2e.E2ETestCase):
                 os.remove(log)
                 self.assertEqual(seen, order)
                 self.assertEqual(self.read(dst), WIN)
+                os.remove(dst)
 
     @needs_root
     def test_failed_move_leaves_everything_where_it_was(self):
@@ -237,19 +247,22 @@ class Destinations(e2e.E2ETestCase):
         library = os.environ.get("FALVORI_FAULTINJECT", "")
         if not os.path.exists(library):
             self.skipTest("the fault library is not built (sanitizer build?)")
-        dst = self.write("ziel.txt", OLD)
-        # The first program stops at the folder's flush, after the move.
-        env = cs.environment(temp=self.dir, LD_PRELOAD=library, FALVORI_FAULT="fsync:2:EIO")
+        # On a tmpfs the folder is flushed after the move: the first program stops there.
+        other = cs.other_file_system_folder(self)
+        dst = self.write(os.path.join(other, "ziel.txt"), OLD)
+        intermediate = os.path.join(other, e2e.TEMP_NAME)
+        env = cs.environment(temp=other, LD_PRELOAD=library, FALVORI_FAULT="fsync:2:EIO")
         with e2e.OnTerminal(["m", self.src, dst], env) as first:
             first.question()
             self.assertEqual(self.read(dst), WIN)
-            self.assertFalse(os.path.exists(self.path(e2e.TEMP_NAME)))
+            self.assertFalse(os.path.exists(intermediate))
             # A second program makes a new intermediate file and is cancelled.
-            second = self.run_program(["w", self.src, self.path("kein Ordner", "x.txt")])
+            second = self.run_program(["w", self.src, self.path("kein Ordner", "x.txt")],
+                                      env={"temp": other})
             self.assertEqual(second.code, 1, second)
-            theirs = self.read(self.path(e2e.TEMP_NAME))
+            theirs = self.read(intermediate)
             self.assertEqual(first.answer(), 0, first.said)
-        self.assertEqual(self.read(self.path(e2e.TEMP_NAME)), theirs)
+        self.assertEqual(self.read(intermediate), theirs)
         self.assertEqual(self.read(dst), WIN)
 
 
