@@ -41,7 +41,7 @@ private:
     bool Fill(Failure& failure);
 
     File& file_;
-    std::array<char, 64 * 1024> buffer_{};
+    std::array<char, 64 * 1024> buffer_;  // not zeroed: only what was read is used
     std::size_t pos_ = 0;
     std::size_t size_ = 0;
     bool skipLineFeed_ = false;
