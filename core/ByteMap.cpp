@@ -1,10 +1,10 @@
 #include "ByteMap.h"
 
-#if (defined(__x86_64__) || defined(__i386__)) && !defined(_WIN64) && \
-    (defined(__GNUC__) || defined(__clang__))
-// Vector loops, chosen at run time. Not on 64-bit Windows, where the
-// compiler does not align the stack for 32- and 64-byte registers (32-bit
-// code realigns it).
+#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__)) && \
+    (!defined(_WIN64) || defined(FALVORI_UNALIGNED_SPILLS))
+// Vector loops, chosen at run time. On 64-bit Windows only where the build
+// makes the assembler write unaligned moves: the compiler does not align
+// the stack there for 32- and 64-byte registers (32-bit code realigns it).
 #define FALVORI_X86_KERNELS 1
 #include <immintrin.h>
 #endif
