@@ -102,8 +102,8 @@ Failure CopyOver(HANDLE source, const std::wstring& destination, bool replace, c
     // What cannot be carried over stops the copy before it starts.
     failure = CarryOver(target.Get(), carried);
     if (!failure) failure = CopyBytes(source, target.Get());
-    // The data must be on disk before the name moves over to it.
-    if (!failure) failure = Flush(target.Get());
+    // Replacing, the data must be on disk before the name moves over to them.
+    if (!failure && replace) failure = Flush(target.Get());
     if (!failure && pending) failure = SetDeletePending(target.Get(), false);
     if (!failure) {
         failure = RenameByHandle(target.Get(), destination, replace);
@@ -115,7 +115,9 @@ Failure CopyOver(HANDLE source, const std::wstring& destination, bool replace, c
         return failure;
     }
     // And the new name too.
-    if (Failure flushed = Flush(target.Get())) return flushed;
+    if (replace) {
+        if (Failure flushed = Flush(target.Get())) return flushed;
+    }
     const DWORD closeError = target.Close();
     return closeError ? SystemFailure(closeError) : Failure{};
 }

@@ -124,16 +124,18 @@ bool CannotCarry(const Failure& failure) {
 Failure MoveInto(HANDLE source, const Destination& d, const Carried& carried, bool& moved) {
     SecurityBytes before;
     if (Failure failure = ReadSecurity(source, before)) return failure;
+    const bool replace = d.way == Way::Replace;
     Failure failure = CarryOver(source, carried);
-    // On disk before the name moves over to it.
-    if (!failure) failure = Flush(source);
-    if (!failure) failure = RenameByHandle(source, d.path, d.way == Way::Replace);
+    // A replaced file's data reach the disk before the name moves over to
+    // them; a new destination puts nothing at risk, the source stays.
+    if (!failure && replace) failure = Flush(source);
+    if (!failure) failure = RenameByHandle(source, d.path, replace);
     if (failure) {
         GiveSecurity(source, before);  // back as it was where it stays
         return failure;
     }
     moved = true;
-    return Flush(source);
+    return replace ? Flush(source) : Failure{};
 }
 
 Failure WriteInPlace(HANDLE source, const Destination& d) {
