@@ -28,6 +28,11 @@ TEST(KilledConversion, DestinationIsOldOrCompleteAndNothingStaysBeside) {
     const std::wstring otherSystem = FromLinuxPath("/dev/shm/falvori-kill-" + std::to_string(GetCurrentProcessId()));
     ASSERT_TRUE(MakeFolder(sameDrive));
     ASSERT_TRUE(MakeFolder(otherSystem));
+    // Outside the scratch folder: removed however the test ends.
+    struct RemovedAtEnd {
+        std::wstring path;
+        ~RemovedAtEnd() { RemoveTree(path); }
+    } removeOther{otherSystem};
     const std::wstring source = dir / L"quelle.txt";
     const std::wstring target = dir / L"ziel.txt";
     // Numbered lines: a lost or doubled stretch shows.
@@ -97,7 +102,6 @@ TEST(KilledConversion, DestinationIsOldOrCompleteAndNothingStaysBeside) {
     EXPECT_EQ(run.WaitForExit(60000), 0u);
     EXPECT_TRUE(ReadBytes(target) == win);
     EXPECT_EQ(ListFolder(dir.Path()), L"quelle.txt|temp|ziel.txt") << "left beside the destination";
-    RemoveTree(otherSystem);
 }
 
 }  // namespace
