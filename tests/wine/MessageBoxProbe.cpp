@@ -109,6 +109,38 @@ long long Distance(const std::vector<DWORD>& a, const std::vector<DWORD>& b) {
     return sum;
 }
 
+BoxIcon IdentifyIconOnce(HWND iconControl) {
+    RECT r;
+    if (!GetWindowRect(iconControl, &r)) return BoxIcon::None;
+    const int width = r.right - r.left;
+    const int height = r.bottom - r.top;
+    if (width <= 0 || height <= 0) return BoxIcon::None;
+    RedrawWindow(iconControl, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+
+    HDC screen = GetDC(nullptr);
+    const std::vector<DWORD> shown = Capture(screen, r.left, r.top, width, height);
+    ReleaseDC(nullptr, screen);
+    if (shown.empty()) return BoxIcon::None;
+
+    const std::pair<BoxIcon, LPCWSTR> candidates[] = {
+        {BoxIcon::Stop, IDI_HAND},
+        {BoxIcon::Question, IDI_QUESTION},
+        {BoxIcon::Exclamation, IDI_EXCLAMATION},
+        {BoxIcon::Information, IDI_ASTERISK},
+    };
+    BoxIcon best = BoxIcon::None;
+    // An empty control (plain background) must beat every icon to count.
+    long long bestDistance = Distance(shown, std::vector<DWORD>(shown.size(), shown[0]));
+    for (const auto& [icon, id] : candidates) {
+        const long long d = Distance(shown, Render(LoadIconW(nullptr, id), width, height, shown[0]));
+        if (d < bestDistance) {
+            bestDistance = d;
+            best = icon;
+        }
+    }
+    return best;
+}
+
 }  // namespace
 
 const char* Name(BoxIcon icon) {
@@ -188,35 +220,16 @@ bool CloseBox(const BoxInfo& box, DWORD timeoutMs) {
 }
 
 BoxIcon IdentifyIcon(HWND iconControl) {
-    RECT r;
-    if (!GetWindowRect(iconControl, &r)) return BoxIcon::None;
-    const int width = r.right - r.left;
-    const int height = r.bottom - r.top;
-    if (width <= 0 || height <= 0) return BoxIcon::None;
-    RedrawWindow(iconControl, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-
-    HDC screen = GetDC(nullptr);
-    const std::vector<DWORD> shown = Capture(screen, r.left, r.top, width, height);
-    ReleaseDC(nullptr, screen);
-    if (shown.empty()) return BoxIcon::None;
-
-    const std::pair<BoxIcon, LPCWSTR> candidates[] = {
-        {BoxIcon::Stop, IDI_HAND},
-        {BoxIcon::Question, IDI_QUESTION},
-        {BoxIcon::Exclamation, IDI_EXCLAMATION},
-        {BoxIcon::Information, IDI_ASTERISK},
-    };
-    BoxIcon best = BoxIcon::None;
-    // An empty control (plain background) must beat every icon to count.
-    long long bestDistance = Distance(shown, std::vector<DWORD>(shown.size(), shown[0]));
-    for (const auto& [icon, id] : candidates) {
-        const long long d = Distance(shown, Render(LoadIconW(nullptr, id), width, height, shown[0]));
-        if (d < bestDistance) {
-            bestDistance = d;
-            best = icon;
-        }
+    // Read from the screen: boxes of other programs may cover this one or
+    // vanish over it meanwhile, so raise it first and look again on nothing.
+    BoxIcon icon = BoxIcon::None;
+    for (int attempt = 0; attempt < 5 && icon == BoxIcon::None && IsWindowVisible(iconControl); ++attempt) {
+        if (attempt > 0) Sleep(50);
+        SetWindowPos(GetAncestor(iconControl, GA_ROOT), HWND_TOP, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        icon = IdentifyIconOnce(iconControl);
     }
-    return best;
+    return icon;
 }
 
 }  // namespace falvori::test
