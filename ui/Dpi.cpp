@@ -1,5 +1,7 @@
 #include "Dpi.h"
 
+#include "Owned.h"
+
 namespace falvori::ui {
 
 namespace {
@@ -10,9 +12,8 @@ F UserFunction(const char* name) {
 }
 
 UINT SystemDpi() {
-    HDC screen = GetDC(nullptr);
-    UINT dpi = screen ? static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSY)) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
+    const WindowDC screen(nullptr);
+    const UINT dpi = screen.Get() ? static_cast<UINT>(GetDeviceCaps(screen.Get(), LOGPIXELSY)) : 96;
     return dpi ? dpi : 96;
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -35,16 +36,13 @@ void RemoveIfLeftOver(int folder, const char* name) {
 }  // namespace
 
 void RemoveLeftovers(int folder) {
-    const int listed = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (listed < 0) return;
-    DIR* dir = ::fdopendir(listed);
-    if (!dir) {
-        ::close(listed);
-        return;
-    }
-    while (const dirent* entry = ::readdir(dir))
+    UniqueFd listed(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!listed) return;
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::fdopendir(listed.Get()), ::closedir);
+    if (!dir) return;
+    listed.Release();  // the listing owns it now
+    while (const dirent* entry = ::readdir(dir.get()))
         if (IsOurName(entry->d_name)) RemoveIfLeftOver(folder, entry->d_name);
-    ::closedir(dir);
 }
 
 }  // namespace falvori

@@ -33,8 +33,8 @@ std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.rfi
 void RemoveLeftovers(const std::wstring& destination) {
     const std::wstring folder = FolderOf(destination);
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\" + kPrefix + L"*" + kSuffix).c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
+    OwnedFind search(FindFirstFileW((folder + L"\\" + kPrefix + L"*" + kSuffix).c_str(), &found));
+    if (!search) return;
     do {
         if (!NamedLikeOurs(found.cFileName) || (found.dwFileAttributes & ~(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NORMAL)))
             continue;
@@ -47,8 +47,7 @@ void RemoveLeftovers(const std::wstring& destination) {
             !OpenedUnderName(file.Get(), found.cFileName) || !OwnedByThisUser(file.Get()))
             continue;
         SetDeletePending(file.Get(), true);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.Get(), &found));
 }
 
 OwnedHandle CreateBeside(const std::wstring& destination, DWORD access, DWORD flags, std::wstring& name,
