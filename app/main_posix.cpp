@@ -43,6 +43,6 @@ int main(int argc, char** argv) {
     core.TabelleLaden();
     core.BefehlszeileAuswerten();
     // An empty command line would open the window, which this program has not.
-    platform.ShowUsage();
+    platform.ShowUsage({});
     return falvori::kExitUsage;
 }

@@ -43,6 +43,7 @@ std::optional<bool> MacWin(std::string_view direction) {
 
 void Core::BefehlszeileAuswerten() {
     std::optional<bool> macWin;
+    std::string problem;
     if (auto words = platform_.CommandWords()) {
         // Words as the system split them: a quote or a blank in a word is
         // part of the path, and an empty word is an empty path.
@@ -53,6 +54,9 @@ void Core::BefehlszeileAuswerten() {
             QuellDatei = (*words)[1];
             ZielDatei = words->size() >= 3 ? (*words)[2] : std::string();
         }
+        // A glob that found three files would convert the first over the
+        // second: a path more than DEST is refused before anything is done.
+        if (macWin && words->size() > 3) problem = "ein Pfad zu viel: " + (*words)[3];
     } else {
         Befehlszeile = Trim(platform_.CommandLine());
         if (Befehlszeile.empty()) return;
@@ -67,15 +71,14 @@ void Core::BefehlszeileAuswerten() {
             ZielDatei = ArgumentAbtrennen(Befehlszeile).first;
         }
     }
-    if (!macWin) {
-        platform_.ShowUsage();
+    if (!macWin || !problem.empty()) {
+        platform_.ShowUsage(problem);
         platform_.EndProgram(kExitUsage);
     }
     RichtungMacWin = *macWin;
     if (ZielDatei.empty()) ZielDatei = QuellDatei;
 
-    if (platform_.HasStandardStreams() && ZielDatei == "-")
-        platform_.EndProgram(ConvertToStandardOutput(QuellDatei));
+    if (platform_.NamesOutputStream(ZielDatei)) platform_.EndProgram(ConvertToStream(QuellDatei, ZielDatei));
     const std::optional<bool> written = DateiUmwandeln(QuellDatei, ZielDatei);
     platform_.EndProgram(written == true ? kExitWritten : kExitNotWritten);
 }

@@ -10,12 +10,16 @@ namespace falvori {
 namespace {
 
 // Closes what is still open; a file whose close failed counts as closed.
-Failure CloseAll(std::unique_ptr<File>& a, std::unique_ptr<File>& b) {
-    for (auto* file : {&a, &b}) {
-        if (!*file) continue;
-        Failure failure = (*file)->Close();
-        file->reset();
+// The intermediate file stays held after its close.
+Failure CloseAll(std::unique_ptr<File>& source, Intermediate* temp, bool& tempOpen) {
+    if (source) {
+        Failure failure = source->Close();
+        source.reset();
         if (failure) return failure;
+    }
+    if (temp && tempOpen) {
+        tempOpen = false;
+        return temp->Close();
     }
     return {};
 }
@@ -31,9 +35,11 @@ std::optional<bool> Core::DateiUmwandeln(const std::string& quelle, const std::s
     TempDatei += platform_.Separator();
     TempDatei += kTempFileName;
 
-    // Files still open when a step is cancelled close on the way out.
+    // The source closes on the way out when a step is cancelled; the
+    // intermediate file stays held until the next conversion.
     std::unique_ptr<File> source;
-    std::unique_ptr<File> temp;
+    zwischendatei_.reset();
+    bool tempOpen = false;
     auto guarded = [this](const char* action, const std::string& path, auto&& step) {
         return Guarded(platform_, Doing{action, path}, step);
     };
@@ -46,7 +52,8 @@ std::optional<bool> Core::DateiUmwandeln(const std::string& quelle, const std::s
         return result;
     if (!guarded("Zwischendatei kann nicht angelegt werden", TempDatei, [&] {
             Failure f;
-            temp = platform_.CreateForWriting(TempDatei, f);
+            zwischendatei_ = platform_.CreateIntermediate(TempDatei, f);
+            tempOpen = !f;
             return f;
         }))
         return result;
@@ -57,7 +64,7 @@ std::optional<bool> Core::DateiUmwandeln(const std::string& quelle, const std::s
         // A retried write goes on after the bytes that did reach the file.
         return guarded("Zwischendatei kann nicht geschrieben werden", TempDatei, [&] {
             while (written < n) {
-                IoResult w = temp->Write(data + written, n - written);
+                IoResult w = zwischendatei_->Write(data + written, n - written);
                 written += w.count;
                 if (w.failure) return w.failure;
             }
@@ -67,7 +74,7 @@ std::optional<bool> Core::DateiUmwandeln(const std::string& quelle, const std::s
     if (!mapped) return result;
 
     if (!guarded("Dateien können nicht geschlossen werden", TempDatei,
-                 [&] { return CloseAll(source, temp); }))
+                 [&] { return CloseAll(source, zwischendatei_.get(), tempOpen); }))
         return result;
     result = false;
 
@@ -83,13 +90,19 @@ std::optional<bool> Core::DateiUmwandeln(const std::string& quelle, const std::s
         // Copied over the old file, never deleted first: a failing copy
         // leaves the old destination as it was.
         if (!guarded("Zieldatei kann nicht geschrieben werden", ziel,
-                     [&] { return platform_.PlaceFile(TempDatei, ziel); }))
+                     [&] { return zwischendatei_->PlaceAt(ziel); }))
             return result;
         result = true;
+        // The complete file is in place: a failing flush after that is told,
+        // and the conversion stands whatever the answer.
+        for (Failure f; (f = zwischendatei_->Settle());)
+            if (platform_.WarningBox(f, Doing{"Zieldatei ist geschrieben, aber nicht gesichert", ziel}) != kRetry)
+                break;
     }
 
-    guarded("Zwischendatei kann nicht gelöscht werden", TempDatei,
-            [&] { return platform_.RemoveFile(TempDatei); });
+    if (guarded("Zwischendatei kann nicht gelöscht werden", TempDatei,
+                [&] { return zwischendatei_->Remove(); }))
+        zwischendatei_.reset();
     return result;
 }
 

@@ -44,10 +44,11 @@ public:
     // destination holds the converted bytes.
     std::optional<bool> DateiUmwandeln(const std::string& quelle, const std::string& ziel);
 
-    // Converts one file (or standard input) straight into standard output,
-    // without the intermediate file. Returns the exit status: written, not
-    // written (a cancelled step), or fatal when standard output failed.
-    ExitStatus ConvertToStandardOutput(const std::string& quelle);
+    // Converts one file (or standard input) straight into an output stream
+    // (standard output), without the intermediate file. Returns the exit
+    // status: written, not written (a cancelled step), or fatal when the
+    // stream failed.
+    ExitStatus ConvertToStream(const std::string& quelle, const std::string& ziel);
 
     Tabelle MacZuWin{};
     Tabelle WinZuMac{};
@@ -63,6 +64,9 @@ public:
 
 private:
     Platform& platform_;
+    // Held from its creation until it is removed or has become the
+    // destination; after a Cancel, until the next conversion.
+    std::unique_ptr<Intermediate> zwischendatei_;
 };
 
 }  // namespace falvori

@@ -55,6 +55,27 @@ public:
     virtual Failure Close() = 0;
 };
 
+// The intermediate file. Written and closed as any File, it stays held by
+// this program, and is reached through that hold only, never again by its
+// name, which another user might have swapped meanwhile.
+class Intermediate : public File {
+public:
+    // Gives `to` the bytes written. Where it can, `to` is replaced in one step
+    // by a new file that keeps what the old one was (this file itself when it
+    // lies on the same file system), so `to` is the old file or the complete
+    // new one. A destination that cannot be replaced so (several links, an
+    // owner or permissions the new file cannot carry) is written in place.
+    // Anything but an ordinary file at `to` is refused.
+    virtual Failure PlaceAt(const std::string& to) = 0;
+    // After PlaceAt: flushes what still stands between the complete new
+    // destination and the disk (the folder that took its name). A failure
+    // here leaves the destination written.
+    virtual Failure Settle() = 0;
+    // Removes the file while it is still ours; once it has become the
+    // destination, only lets go of it.
+    virtual Failure Remove() = 0;
+};
+
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -77,9 +98,10 @@ public:
     virtual char Separator() = 0;
     // Ends the process with the given status; files still open are closed.
     [[noreturn]] virtual void EndProgram(int status) = 0;
-    // Called before ending on an unrecognised command line. A window program
-    // ends silently; a terminal program says how it is called.
-    virtual void ShowUsage() {}
+    // Called before ending on an unrecognised command line, with what was
+    // wrong when a word is to blame. A window program ends silently; a
+    // terminal program says how it is called.
+    virtual void ShowUsage(const std::string& problem) { (void)problem; }
 
     // --- user ---
     // Shows a modal box and returns the Answer of the button pressed. Lines
@@ -98,37 +120,40 @@ public:
         ShowBox(failure.text, "Achtung!", MsgIcon::Exclamation, MsgButtons::Ok);
     }
 
+    // A failure after the destination was written (its flush to disk): the
+    // conversion stands. Returns kRetry to run the step again.
+    virtual int WarningBox(const Failure& failure, const Doing& doing) { return FailureBox(failure, doing); }
+
     // --- files ---
     // Where HasStandardStreams(), "-" is standard input.
     virtual std::unique_ptr<File> OpenForReading(const std::string& path, Failure& failure) = 0;
-    // Creates the file or empties an existing one. The intermediate file is
-    // opened this way; no other program may open it until it is closed.
-    virtual std::unique_ptr<File> CreateForWriting(const std::string& path, Failure& failure) = 0;
-    // Whether path names an ordinary file (read-only counts; folders, hidden
+    // Creates the intermediate file at `path`, or empties the one a cancelled
+    // conversion left there. It is held until it has become the destination
+    // or is removed, also after it is closed.
+    virtual std::unique_ptr<Intermediate> CreateIntermediate(const std::string& path, Failure& failure) = 0;
+    // Whether `path` names an ordinary file (read-only counts; folders, hidden
     // and system files do not). Acts on that one path only: a name with
     // wildcards is refused with a failure.
     virtual Failure FileExists(const std::string& path, bool& present) = 0;
-    virtual Failure RemoveFile(const std::string& path) = 0;
-    // Gives to the bytes of the intermediate file from. Where it can, to is
-    // replaced in one step by a new file that keeps what the old one was
-    // (from itself when it lies on the same file system), so to is the old
-    // file or the complete new one. A destination that cannot be replaced so
-    // (several links, an owner or permissions the new file cannot carry) is
-    // written in place. Anything but an ordinary file at to is refused.
-    // Afterwards RemoveFile(from) removes only what is still ours.
-    virtual Failure PlaceFile(const std::string& from, const std::string& to) = 0;
     // The system's own description for reading past the end of a file.
     virtual Failure EndOfFileFailure() = 0;
 
     // --- standard streams ---
-    // Whether "-" names standard input as a source and standard output as a
-    // destination. Where it does not, "-" is a file name like any other.
+    // Whether "-" names standard input as a source. Where it does not, "-" is
+    // a file name like any other.
     virtual bool HasStandardStreams() { return false; }
-    // Standard output, written as the converted bytes are made. Refused when
-    // it is the very file that source reads: that conversion would never end.
-    virtual std::unique_ptr<File> OpenStandardOutput(const File& source, Failure& failure) {
+    // Whether the destination `path` names an output stream the program was
+    // started with ("-" for standard output) rather than a file to replace.
+    virtual bool NamesOutputStream(const std::string& path) {
+        (void)path;
+        return false;
+    }
+    // That stream, written as the converted bytes are made. Refused when it
+    // is the very file that `source` reads: that conversion would never end.
+    virtual std::unique_ptr<File> OpenOutputStream(const std::string& path, const File& source, Failure& failure) {
+        (void)path;
         (void)source;
-        failure = {-1, "no standard output"};
+        failure = {-1, "no output stream"};
         return nullptr;
     }
 };

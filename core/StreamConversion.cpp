@@ -1,4 +1,4 @@
-// Converts into standard output: no intermediate file, the bytes go out as
+// Converts into an output stream: no intermediate file, the bytes go out as
 // they are made, so a pipe sees them at once and a stream of any length
 // converts in constant memory.
 #include <memory>
@@ -9,7 +9,7 @@
 
 namespace falvori {
 
-ExitStatus Core::ConvertToStandardOutput(const std::string& quelle) {
+ExitStatus Core::ConvertToStream(const std::string& quelle, const std::string& ziel) {
     if (quelle.empty()) return kExitNotWritten;
 
     std::unique_ptr<File> source;
@@ -22,9 +22,9 @@ ExitStatus Core::ConvertToStandardOutput(const std::string& quelle) {
 
     // Nothing can retry a closed pipe or a full disk behind standard output,
     // and no reader may take a cut-off stream for a whole one.
-    const Doing writing{"Standardausgabe kann nicht geschrieben werden", "-"};
+    const Doing writing{"Standardausgabe kann nicht geschrieben werden", ziel};
     Failure failure;
-    std::unique_ptr<File> out = platform_.OpenStandardOutput(*source, failure);
+    std::unique_ptr<File> out = platform_.OpenOutputStream(ziel, *source, failure);
     if (!out) {
         platform_.ShowFailure(failure, writing);
         return kExitFatal;

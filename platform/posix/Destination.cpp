@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
 #include <vector>
@@ -14,6 +13,8 @@
 namespace falvori {
 
 namespace {
+
+constexpr int kMaxLinks = 40;  // as the kernel
 
 bool InOurGroups(gid_t gid) {
     if (gid == ::getegid()) return true;
@@ -41,49 +42,89 @@ bool CanReplaceAtomically(const Destination& d) {
     return true;
 }
 
+// Pushes the names of `path` so that the first comes off the back first.
+void PushNames(const std::string& path, std::vector<std::string>& names) {
+    std::size_t end = path.size();
+    while (end > 0) {
+        const std::size_t slash = path.rfind('/', end - 1);
+        const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+        if (end > start) names.push_back(path.substr(start, end - start));
+        if (slash == std::string::npos) break;
+        end = slash;
+    }
+}
+
+// The path without links, each link on the way checked as the kernel's
+// protected_symlinks does: in a sticky folder open to all (/tmp), a link of
+// another user is not followed, or anyone could aim our write at a file of
+// ours. A last name that does not exist is a new file; one a link leads to
+// is refused, as writing through it would create a file the user did not name.
+Failure FollowLinks(const std::string& path, std::string& resolved) {
+    std::string done;  // without links so far; empty for the root
+    if (path.empty() || path[0] != '/') {
+        char cwd[PATH_MAX];
+        if (!::getcwd(cwd, sizeof cwd)) return ErrnoFailure(errno);
+        done = cwd[1] ? cwd : "";
+    }
+    std::vector<std::string> names;
+    PushNames(path, names);
+    int links = 0;
+    bool lastFromLink = false;
+    while (!names.empty()) {
+        const std::string name = names.back();
+        names.pop_back();
+        if (name == ".") continue;
+        if (name == "..") {
+            done.erase(done.empty() ? 0 : done.rfind('/'));
+            continue;
+        }
+        const std::string next = done + "/" + name;
+        struct stat st {};
+        if (::lstat(next.c_str(), &st) != 0) {
+            const int err = errno;
+            if (err != ENOENT || !names.empty() || lastFromLink) return ErrnoFailure(err);
+            resolved = next;
+            return {};
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            done = next;
+            continue;
+        }
+        if (++links > kMaxLinks) return ErrnoFailure(ELOOP);
+        struct stat folder {};
+        if (::stat(done.empty() ? "/" : done.c_str(), &folder) == 0 && (folder.st_mode & S_ISVTX) &&
+            (folder.st_mode & S_IWOTH) && st.st_uid != ::geteuid() && st.st_uid != folder.st_uid)
+            return ErrnoFailure(EACCES);
+        char target[PATH_MAX];
+        const ssize_t n = ::readlink(next.c_str(), target, sizeof target);
+        if (n < 0 || n == sizeof target) return ErrnoFailure(n < 0 ? errno : ENAMETOOLONG);
+        if (names.empty()) lastFromLink = true;
+        PushNames(std::string(target, static_cast<std::size_t>(n)), names);
+        if (target[0] == '/') done.clear();
+    }
+    resolved = done.empty() ? "/" : done;
+    return {};
+}
+
 }  // namespace
 
 Failure InspectDestination(const std::string& to, Destination& d) {
     d = Destination{};
-    d.path = to;
+    if (Failure f = FollowLinks(to, d.path)) return f;
+    d.folder = FolderOf(d.path);
+    d.name = NameIn(d.path);
     struct stat st {};
-    if (::lstat(to.c_str(), &st) != 0) {
-        const int err = errno;
-        if (err != ENOENT) return ErrnoFailure(err);
+    if (::lstat(d.path.c_str(), &st) != 0) {
+        if (errno != ENOENT) return ErrnoFailure(errno);
         d.way = ReplaceWay::New;
-        d.folder = FolderOf(to);
-        d.name = NameIn(to);
         return {};
-    }
-    if (S_ISLNK(st.st_mode)) {
-        // As the kernel's protected_symlinks: in a sticky folder open to all
-        // (/tmp) a link of another user is not followed, or anyone could
-        // aim our write at a file of ours.
-        struct stat folder {};
-        if (::stat(FolderOf(to).c_str(), &folder) == 0 && (folder.st_mode & S_ISVTX) &&
-            (folder.st_mode & S_IWOTH) && st.st_uid != ::geteuid() && st.st_uid != folder.st_uid)
-            return ErrnoFailure(EACCES);
-        char resolved[PATH_MAX];
-        // A dangling link is refused: writing through it would create a file
-        // somewhere the user did not name.
-        if (!::realpath(to.c_str(), resolved)) {
-            const int err = errno;
-            // A link to what has no path (a pipe behind /dev/stdout) is no file either.
-            if (::stat(to.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return NotRegularFileFailure();
-            return ErrnoFailure(err);
-        }
-        d.path = resolved;
-        if (::lstat(d.path.c_str(), &st) != 0) return ErrnoFailure(errno);
     }
     if (S_ISDIR(st.st_mode)) return ErrnoFailure(EISDIR);
     if (!S_ISREG(st.st_mode)) return NotRegularFileFailure();
     // A file without any write permission is read-only, for root too.
-    if ((st.st_mode & 0222) == 0 || ::access(d.path.c_str(), W_OK) != 0)
-        return ErrnoFailure(EACCES);
+    if ((st.st_mode & 0222) == 0 || ::access(d.path.c_str(), W_OK) != 0) return ErrnoFailure(EACCES);
     d.old = st;
-    d.folder = FolderOf(d.path);
-    d.name = NameIn(d.path);
-    d.way = CanReplaceAtomically(d) ? ReplaceWay::Atomic : ReplaceWay::InPlace;
+    d.way = CanReplaceAtomically(d) ? ReplaceWay::Replace : ReplaceWay::InPlace;
     return {};
 }
 

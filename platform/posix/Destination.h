@@ -10,22 +10,24 @@ namespace falvori {
 
 enum class ReplaceWay {
     New,      // absent: a new file takes the name
-    Atomic,   // a new file with the old one's attributes takes the name in one rename
+    Replace,  // a new file with the old one's attributes takes the name in one rename
     InPlace,  // the bytes go into the existing file itself
 };
 
 struct Destination {
     ReplaceWay way = ReplaceWay::New;
-    std::string path;  // the file itself: through a symbolic link, the file it points to
+    std::string path;  // links resolved: the file itself
     std::string folder;
     std::string name;
     struct stat old {};  // when it exists
 };
 
 // Refuses what must not be replaced (a folder, a device, a FIFO, a socket, a
-// dangling link, a file without write permission) and otherwise says which
-// way a file there can be replaced. Whether the extended attributes can be
-// carried shows only when they are given: Atomic may still turn InPlace.
+// dangling link, a file without write permission, a link another user put
+// into a sticky folder open to all, anywhere on the way) and otherwise says
+// which way a file there can be replaced. Whether the extended attributes
+// can be carried shows only when they are given: Replace may still turn
+// InPlace.
 Failure InspectDestination(const std::string& to, Destination& destination);
 
 }  // namespace falvori

@@ -6,7 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "PathParts.h"
+#include "PosixCopy.h"
 #include "PosixPlatform.h"
+#include "ReplaceDestination.h"
 #include "SameFile.h"
 
 namespace falvori {
@@ -23,42 +26,121 @@ Failure CheckOurs(const struct stat& st) {
     return {};
 }
 
+constexpr int kOpenFlags = O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
+std::nullptr_t Fail(Failure& failure, int err) {
+    failure = ErrnoFailure(err);
+    return nullptr;
+}
+
 }  // namespace
 
-Failure OpenIntermediate(const std::string& path, UniqueFd& fd) {
+std::unique_ptr<PosixIntermediate> PosixIntermediate::Create(const std::string& path, bool privateFolder,
+                                                             Failure& failure) {
+    std::unique_ptr<PosixIntermediate> file(new PosixIntermediate);
+    const std::string folder = FolderOf(path);
+    file->name_ = NameIn(path);
+    if (privateFolder && ::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return Fail(failure, errno);
+    file->folder_.Reset(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (privateFolder ? O_NOFOLLOW : 0)));
+    struct stat st {};
+    if (!file->folder_ || ::fstat(file->folder_.Get(), &st) != 0) return Fail(failure, errno == ELOOP ? ENOTDIR : errno);
+    const uid_t me = ::geteuid();
+    // Made by someone else, or open to others: they could swap our file.
+    if (privateFolder && (st.st_uid != me || (st.st_mode & 077) != 0)) return Fail(failure, EPERM);
+    if ((st.st_mode & (S_IWGRP | S_IWOTH)) && !(st.st_mode & S_ISVTX)) {
+        failure = {EPERM, "Folder is writable by others and not sticky"};
+        return nullptr;
+    }
+    file->mayMove_ = st.st_uid == me || st.st_uid == 0;
+    // Nobody else can put a file here: one of another owner is what a run
+    // of ours left when it was killed after giving it the destination's owner.
+    const bool closedAndOurs = st.st_uid == me && !(st.st_mode & (S_IWGRP | S_IWOTH));
+
+    const int dir = file->folder_.Get();
+    const char* name = file->name_.c_str();
+    UniqueFd& fd = file->held_;
     for (int attempt = 0; attempt < 100; ++attempt) {
         // Checked before opening too: opening a device may already do something.
         struct stat named {};
-        if (::lstat(path.c_str(), &named) == 0) {
-            if (Failure f = CheckOurs(named)) return f;
+        if (::fstatat(dir, name, &named, AT_SYMLINK_NOFOLLOW) == 0) {
+            if (closedAndOurs && S_ISREG(named.st_mode) && named.st_uid != me && named.st_nlink == 1) {
+                if (::unlinkat(dir, name, 0) != 0 && errno != ENOENT) return Fail(failure, errno);
+                continue;
+            }
+            if ((failure = CheckOurs(named))) return nullptr;
         } else if (errno != ENOENT) {
-            return ErrnoFailure(errno);
+            return Fail(failure, errno);
         }
         // No O_TRUNC: a file another conversion owns must not be emptied.
-        fd.Reset(::open(path.c_str(),
-                        O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600));
-        if (!fd) {
-            const int err = errno;
-            return err == ELOOP ? NotRegularFileFailure() : ErrnoFailure(err);
+        fd.Reset(::openat(dir, name, kOpenFlags, 0600));
+        if (!fd && errno == ELOOP) {
+            failure = NotRegularFileFailure();
+            return nullptr;
         }
+        if (!fd) return Fail(failure, errno);
         struct stat opened {};
-        if (::fstat(fd.Get(), &opened) != 0) return ErrnoFailure(errno);
-        if (Failure f = CheckOurs(opened)) return f;
-        if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
-            const int err = errno;
-            return ErrnoFailure(err == EWOULDBLOCK ? EBUSY : err);
-        }
+        if (::fstat(fd.Get(), &opened) != 0) return Fail(failure, errno);
+        if ((failure = CheckOurs(opened))) return nullptr;
+        if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) return Fail(failure, errno == EWOULDBLOCK ? EBUSY : errno);
         // The owner before us may have deleted or moved the file between our
         // open and our lock: then the lock guards nothing and we start again.
-        if (::lstat(path.c_str(), &named) != 0 || !SameFile(opened, named))
+        if (::fstatat(dir, name, &named, AT_SYMLINK_NOFOLLOW) != 0 || !SameFile(opened, named)) {
+            fd.Reset();
             continue;
+        }
         // Truncating an empty file would make ext4 flush it to disk on close.
-        if (opened.st_size > 0 && ::ftruncate(fd.Get(), 0) != 0) return ErrnoFailure(errno);
-        if ((opened.st_mode & 07777) != 0600 && ::fchmod(fd.Get(), 0600) != 0)
-            return ErrnoFailure(errno);
-        return {};
+        if (opened.st_size > 0 && ::ftruncate(fd.Get(), 0) != 0) return Fail(failure, errno);
+        if ((opened.st_mode & 07777) != 0600 && ::fchmod(fd.Get(), 0600) != 0) return Fail(failure, errno);
+        // The core closes its own descriptor; ours keeps the file and the lock.
+        file->writer_.Reset(::fcntl(fd.Get(), F_DUPFD_CLOEXEC, 0));
+        if (!file->writer_) return Fail(failure, errno);
+        return file;
     }
-    return ErrnoFailure(EBUSY);
+    return Fail(failure, EBUSY);
+}
+
+IoResult PosixIntermediate::Read(void*, std::size_t) { return {0, ErrnoFailure(EBADF)}; }
+
+IoResult PosixIntermediate::Write(const void* data, std::size_t size) {
+    for (;;) {
+        const ssize_t n = ::write(writer_.Get(), data, size);
+        if (n > 0) return {static_cast<std::size_t>(n), {}};
+        const int err = n == 0 ? ENOSPC : errno;
+        if (err != EINTR) return {0, ErrnoFailure(err)};
+    }
+}
+
+Failure PosixIntermediate::Close() { return writer_.Close(); }
+
+Failure PosixIntermediate::PlaceAt(const std::string& to) {
+    Placed placed;
+    if (Failure f = ReplaceDestination(*this, to, placed)) return f;
+    placed_ = placed.moved;
+    settle_ = std::move(placed.settle);
+    return {};
+}
+
+Failure PosixIntermediate::Settle() {
+    if (!settle_) return {};
+    if (Failure f = SyncFolder(settle_.Get())) return f;
+    settle_.Reset();
+    return {};
+}
+
+Failure PosixIntermediate::Remove() {
+    if (!placed_) {
+        // Only while the name still leads to our file: once it has moved
+        // on, what has the name now is not ours.
+        struct stat ours {}, named {};
+        if (::fstat(held_.Get(), &ours) == 0 &&
+            ::fstatat(folder_.Get(), name_.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(ours, named) &&
+            ::unlinkat(folder_.Get(), name_.c_str(), 0) != 0)
+            return ErrnoFailure(errno);
+    }
+    settle_.Reset();
+    folder_.Reset();
+    held_.Reset();  // the file last: what it still had to say was said at its first close
+    return {};
 }
 
 }  // namespace falvori

@@ -1,5 +1,6 @@
 #include "PosixCopy.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <sys/sendfile.h>
 #include <unistd.h>
@@ -15,65 +16,48 @@ bool KernelCannotCopy(int err) {
     return err == EXDEV || err == ENOSYS || err == EINVAL || err == EOPNOTSUPP || err == EBADF;
 }
 
+constexpr std::size_t kChunk = 1 << 30;
+
 }  // namespace
 
-Failure CopyAll(int in, int out, off_t& size) {
-    // Explicit offsets: the kernel moves them by exactly what it copied, so
-    // a short copy goes on at the right byte, also in the fallback below.
-    off_t inPos = 0;
-    off_t outPos = 0;
-    for (;;) {
-        const ssize_t n = ::copy_file_range(in, &inPos, out, &outPos, 1 << 30, 0);
-        if (n > 0) continue;
-        if (n == 0 && inPos > 0) {
-            size = outPos;
-            return {};
-        }
-        if (n == 0) break;  // an empty file, or one the kernel cannot copy from
-        const int err = errno;
-        if (err == EINTR) continue;
-        if (KernelCannotCopy(err)) break;
-        return ErrnoFailure(err);
+Failure CopyAll(int in, int out, off_t size) {
+    off_t pos = 0;
+    // Inside the kernel first, where the file system may share the blocks.
+    while (pos < size) {
+        off_t inPos = pos, outPos = pos;
+        const ssize_t n = ::copy_file_range(in, &inPos, out, &outPos, std::min<std::size_t>(size - pos, kChunk), 0);
+        if (n > 0) pos += n;
+        if (n > 0 || (n < 0 && errno == EINTR)) continue;
+        if (n < 0 && !KernelCannotCopy(errno)) return ErrnoFailure(errno);
+        break;
     }
     // Between file systems: still without passing the data through this
     // process. sendfile writes at out's own position, so it is put there.
-    if (::lseek(out, outPos, SEEK_SET) == outPos) {
-        for (;;) {
-            const ssize_t n = ::sendfile(out, in, &inPos, 1 << 30);
-            if (n > 0) {
-                outPos += n;
-                continue;
-            }
-            if (n == 0) {
-                size = outPos;
-                return {};
-            }
-            const int err = errno;
-            if (err == EINTR) continue;
-            if (KernelCannotCopy(err)) break;
-            return ErrnoFailure(err);
+    if (pos < size && ::lseek(out, pos, SEEK_SET) == pos) {
+        while (pos < size) {
+            off_t inPos = pos;
+            const ssize_t n = ::sendfile(out, in, &inPos, std::min<std::size_t>(size - pos, kChunk));
+            if (n > 0) pos += n;
+            if (n > 0 || (n < 0 && errno == EINTR)) continue;
+            if (n < 0 && !KernelCannotCopy(errno)) return ErrnoFailure(errno);
+            break;
         }
     }
-    std::vector<char> buffer(1 << 20);
-    for (;;) {
-        const ssize_t n = ::pread(in, buffer.data(), buffer.size(), inPos);
-        if (n == 0) {
-            size = outPos;
-            return {};
-        }
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return ErrnoFailure(errno);
-        }
-        inPos += n;
+    std::vector<char> buffer(pos < size ? 1 << 20 : 0);
+    while (pos < size) {
+        const ssize_t n = ::pread(in, buffer.data(), std::min<std::size_t>(size - pos, buffer.size()), pos);
+        if (n < 0 && errno == EINTR) continue;
+        // Ending before its size: the file is not what it claims.
+        if (n <= 0) return ErrnoFailure(n == 0 ? ENODATA : errno);
         for (ssize_t done = 0; done < n;) {
-            const ssize_t w = ::pwrite(out, buffer.data() + done, static_cast<std::size_t>(n - done), outPos);
+            const ssize_t w = ::pwrite(out, buffer.data() + done, static_cast<std::size_t>(n - done), pos);
             if (w < 0 && errno == EINTR) continue;
             if (w <= 0) return ErrnoFailure(w == 0 ? ENOSPC : errno);
             done += w;
-            outPos += w;
+            pos += w;
         }
     }
+    return {};
 }
 
 Failure SyncFile(int fd) {

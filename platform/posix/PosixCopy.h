@@ -7,10 +7,11 @@
 
 namespace falvori {
 
-// Copies all of in to the start of out and sets size to the number of bytes
-// copied. Short results are continued where they stopped; out keeps any
-// bytes of its own beyond size (the caller cuts it).
-Failure CopyAll(int in, int out, off_t& size);
+// Copies the `size` bytes of `in` to the start of `out`; `out` keeps any
+// bytes of its own beyond them (the caller cuts it). A call that ends early
+// hands over to the next way at the same byte; fewer bytes than `size` in
+// the end are a failure.
+Failure CopyAll(int in, int out, off_t size);
 
 // Flushes a file and, where the file system allows it, a folder to disk.
 Failure SyncFile(int fd);

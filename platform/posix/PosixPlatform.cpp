@@ -1,5 +1,6 @@
 #include "PosixPlatform.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -12,13 +13,10 @@
 #include <unistd.h>
 
 #include "Core.h"
-#include "PosixCopy.h"
 #include "IntermediateFile.h"
 #include "PathParts.h"
 #include "PosixFile.h"
-#include "PrivateTempFolder.h"
 #include "StandardStreams.h"
-#include "SameFile.h"
 
 namespace falvori {
 
@@ -26,7 +24,15 @@ Failure ErrnoFailure(int err) { return {err, std::strerror(err)}; }
 
 PosixPlatform::PosixPlatform(int argc, char** argv)
     : words_(argv + (argc > 0 ? 1 : 0), argv + argc),
-      closedAtStart_(OpenMissingStandardDescriptors()) {}
+      closedAtStart_(OpenMissingStandardDescriptors()) {
+    // Asked now, before the program opens a file of its own: a name like
+    // /dev/fd/3 must never lead to one of those.
+    for (const std::string& word : words_) {
+        const int fd = DescriptorNamed(word);
+        if (fd >= 0 && (fd > 2 || !(closedAtStart_ & (1u << fd))) && ::fcntl(fd, F_GETFD) != -1)
+            startedWith_.push_back(fd);
+    }
+}
 
 std::string PosixPlatform::ProgramFolder() {
     std::string path(PATH_MAX, '\0');
@@ -49,7 +55,7 @@ std::string PosixPlatform::FallbackTempFolder() {
     const std::string tmpdir = EnvironmentVariable("TMPDIR");
     if (!tmpdir.empty()) return tmpdir;
     // Not /tmp itself: anyone may put a file or a link there under our name.
-    privateTempFolder_ = PrivateTempFolder();
+    privateTempFolder_ = "/tmp/falvori-" + std::to_string(::geteuid());
     return privateTempFolder_;
 }
 
@@ -58,7 +64,8 @@ void PosixPlatform::EndProgram(int status) {
     std::exit(status);
 }
 
-void PosixPlatform::ShowUsage() {
+void PosixPlatform::ShowUsage(const std::string& problem) {
+    if (!problem.empty()) std::cerr << "falvori: " << PrintablePath(problem) << '\n';
     std::cerr << kUsageLine << "\nMehr dazu: falvori --help\n";
 }
 
@@ -101,6 +108,11 @@ void PosixPlatform::ShowFailure(const Failure& failure, const Doing& doing) {
     PrintFailure(failure, doing);
 }
 
+int PosixPlatform::WarningBox(const Failure& failure, const Doing& doing) {
+    PrintFailure(failure, doing);
+    return kCancel;
+}
+
 int PosixPlatform::AskOnTerminal(bool retry) {
     if (inputIsSource_ || !::isatty(STDIN_FILENO)) return retry ? kCancel : kNo;
     std::cerr << (retry ? "[W]iederholen / [A]bbrechen? " : "[J]a / [N]ein? ") << std::flush;
@@ -120,17 +132,21 @@ std::unique_ptr<File> PosixPlatform::OpenStandardInput(Failure& failure) {
     return std::make_unique<StreamFile>(STDIN_FILENO);
 }
 
-std::unique_ptr<File> PosixPlatform::OpenStandardOutput(const File& source, Failure& failure) {
-    if (closedAtStart_ & (1u << STDOUT_FILENO)) {
+bool PosixPlatform::NamesOutputStream(const std::string& path) { return DescriptorNamed(path) >= 0; }
+
+std::unique_ptr<File> PosixPlatform::OpenOutputStream(const std::string& path, const File& source,
+                                                      Failure& failure) {
+    const int fd = DescriptorNamed(path);
+    if (std::find(startedWith_.begin(), startedWith_.end(), fd) == startedWith_.end()) {
         failure = ErrnoFailure(EBADF);
         return nullptr;
     }
     int sourceFd = -1;
     if (auto* file = dynamic_cast<const PosixFile*>(&source)) sourceFd = file->Fd();
     if (auto* stream = dynamic_cast<const StreamFile*>(&source)) sourceFd = stream->Fd();
-    failure = NotTheSameFile(sourceFd, STDOUT_FILENO);
+    failure = NotTheSameFile(sourceFd, fd);
     if (failure) return nullptr;
-    return std::make_unique<StreamFile>(STDOUT_FILENO);
+    return std::make_unique<StreamFile>(fd);
 }
 
 std::unique_ptr<File> PosixPlatform::OpenForReading(const std::string& path, Failure& failure) {
@@ -158,26 +174,10 @@ std::unique_ptr<File> PosixPlatform::OpenForReading(const std::string& path, Fai
     return file;
 }
 
-std::unique_ptr<File> PosixPlatform::CreateForWriting(const std::string& path, Failure& failure) {
-    ReleaseLock(path);  // left by an earlier, cancelled conversion of ours
-    if (!privateTempFolder_.empty() && FolderOf(path) == privateTempFolder_) {
-        failure = CheckPrivateTempFolder(privateTempFolder_);
-        if (failure) return nullptr;
-    }
-    UniqueFd fd;
-    failure = OpenIntermediate(path, fd);
-    if (failure) return nullptr;
-    // Our own descriptor keeps the lock (and the file) after the core closes its one.
-    UniqueFd held(::fcntl(fd.Get(), F_DUPFD_CLOEXEC, 0));
-    if (!held) {
-        failure = ErrnoFailure(errno);
-        return nullptr;
-    }
-    held_[path].fd = std::move(held);
-    return std::make_unique<PosixFile>(fd.Release());
+std::unique_ptr<Intermediate> PosixPlatform::CreateIntermediate(const std::string& path, Failure& failure) {
+    const bool privateFolder = !privateTempFolder_.empty() && FolderOf(path) == privateTempFolder_;
+    return PosixIntermediate::Create(path, privateFolder, failure);
 }
-
-void PosixPlatform::ReleaseLock(const std::string& path) { held_.erase(path); }
 
 Failure PosixPlatform::FileExists(const std::string& path, bool& present) {
     struct stat st {};
@@ -189,26 +189,6 @@ Failure PosixPlatform::FileExists(const std::string& path, bool& present) {
     }
     present = S_ISREG(st.st_mode);
     return {};
-}
-
-Failure PosixPlatform::RemoveFile(const std::string& path) {
-    const auto it = held_.find(path);
-    if (it != held_.end()) {
-        struct stat ours {}, named {};
-        // Once our file has left the name, what has it now is not ours.
-        const bool gone = it->second.moved || ::fstat(it->second.fd.Get(), &ours) != 0 ||
-                          ::lstat(path.c_str(), &named) != 0 || !SameFile(ours, named);
-        if (!gone && ::unlink(path.c_str()) != 0) return ErrnoFailure(errno);
-        held_.erase(it);
-        return {};
-    }
-    if (::unlink(path.c_str()) != 0) return ErrnoFailure(errno);
-    return {};
-}
-
-Failure PosixPlatform::PlaceFile(const std::string& from, const std::string& to) {
-    const auto it = held_.find(from);
-    return ReplaceDestination(it != held_.end() ? &it->second : nullptr, from, to);
 }
 
 Failure PosixPlatform::EndOfFileFailure() { return {ENODATA, "Input past end of file"}; }

@@ -2,14 +2,12 @@
 // stderr, questions are asked on the terminal when there is one.
 #pragma once
 
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "Platform.h"
-#include "PosixReplace.h"
 
 namespace falvori {
 
@@ -26,26 +24,28 @@ public:
     std::string FallbackTempFolder() override;
     char Separator() override { return '/'; }
     [[noreturn]] void EndProgram(int status) override;
-    void ShowUsage() override;
+    void ShowUsage(const std::string& problem) override;
 
     int ShowBox(const std::string& text, const std::string& title, MsgIcon icon,
                    MsgButtons buttons) override;
     // "falvori: PATH: ACTION: SYSTEM TEXT" on stderr, then the question.
     int FailureBox(const Failure& failure, const Doing& doing) override;
     void ShowFailure(const Failure& failure, const Doing& doing) override;
+    // A warning line; nothing to answer.
+    int WarningBox(const Failure& failure, const Doing& doing) override;
 
     std::unique_ptr<File> OpenForReading(const std::string& path, Failure& failure) override;
-    std::unique_ptr<File> CreateForWriting(const std::string& path, Failure& failure) override;
+    std::unique_ptr<Intermediate> CreateIntermediate(const std::string& path, Failure& failure) override;
     Failure FileExists(const std::string& path, bool& present) override;
-    Failure RemoveFile(const std::string& path) override;
-    Failure PlaceFile(const std::string& from, const std::string& to) override;
     Failure EndOfFileFailure() override;
 
     bool HasStandardStreams() override { return true; }
-    std::unique_ptr<File> OpenStandardOutput(const File& source, Failure& failure) override;
+    // "-", and /dev/stdout, /dev/fd/N and the like for a descriptor the
+    // program was started with: written there, in its own mode (append too).
+    bool NamesOutputStream(const std::string& path) override;
+    std::unique_ptr<File> OpenOutputStream(const std::string& path, const File& source, Failure& failure) override;
 
 private:
-    void ReleaseLock(const std::string& path);
     std::unique_ptr<File> OpenStandardInput(Failure& failure);
     // Retry/Cancel or Yes/No on the terminal; without one, Cancel or No.
     int AskOnTerminal(bool retry);
@@ -53,10 +53,8 @@ private:
     std::vector<std::string> words_;
     unsigned closedAtStart_ = 0;   // standard descriptors closed when we started, as bits
     bool inputIsSource_ = false;   // standard input is data, not answers
-    // The intermediate file stays locked after it is closed, until it is
-    // deleted, so that another conversion cannot write into it meanwhile.
-    std::map<std::string, HeldIntermediate> held_;
-    std::string privateTempFolder_;  // checked before the intermediate file is made in it
+    std::vector<int> startedWith_;  // descriptors named by a word that were open at start
+    std::string privateTempFolder_;  // our own, when neither temp nor TMPDIR names one
 };
 
 // The system's description of errno value err.

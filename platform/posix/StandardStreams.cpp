@@ -64,6 +64,20 @@ Failure NotTheSameFile(int sourceFd, int outputFd) {
     return {};
 }
 
+int DescriptorNamed(const std::string& path) {
+    if (path == "-" || path == "/dev/stdout") return 1;
+    if (path == "/dev/stderr") return 2;
+    if (path == "/dev/stdin") return 0;
+    for (const std::string prefix : {"/dev/fd/", "/proc/self/fd/"}) {
+        if (path.size() <= prefix.size() || path.size() > prefix.size() + 9 || path.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        const std::string number = path.substr(prefix.size());
+        if (number.find_first_not_of("0123456789") != std::string::npos) return -1;
+        return std::stoi(number);
+    }
+    return -1;
+}
+
 unsigned OpenMissingStandardDescriptors() {
     unsigned closed = 0;
     for (int fd = 0; fd <= 2; ++fd) {

@@ -1,7 +1,6 @@
 #include "CopyOver.h"
 
 #include <cwchar>
-#include <cwctype>
 
 #include "FileSecurity.h"
 #include "HandleSteps.h"
@@ -18,37 +17,9 @@ constexpr DWORD kCarriedAttributes =
 constexpr wchar_t kPrefix[] = L"~fv";
 constexpr wchar_t kSuffix[] = L".tmp";
 
-bool NamedLikeOurs(const std::wstring& name) {
-    if (name.size() != 3 + 8 + 4 || name.compare(0, 3, kPrefix) != 0 || name.compare(11, 4, kSuffix) != 0)
-        return false;
-    for (std::size_t i = 3; i < 11; ++i)
-        if (!std::iswxdigit(name[i]) || std::iswupper(name[i])) return false;
-    return true;
-}
-
 std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.rfind(L'\\')); }
 
 }  // namespace
-
-void RemoveLeftovers(const std::wstring& destination) {
-    const std::wstring folder = FolderOf(destination);
-    WIN32_FIND_DATAW found;
-    OwnedFind search(FindFirstFileW((folder + L"\\" + kPrefix + L"*" + kSuffix).c_str(), &found));
-    if (!search) return;
-    do {
-        if (!NamedLikeOurs(found.cFileName) || (found.dwFileAttributes & ~(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NORMAL)))
-            continue;
-        // Share mode 0: a copy that a running conversion holds does not open.
-        OwnedHandle file(CreateFileW((folder + L"\\" + found.cFileName).c_str(), DELETE | READ_CONTROL, 0, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        if (!file.Valid()) continue;
-        BY_HANDLE_FILE_INFORMATION info{};
-        if (GetFileType(file.Get()) != FILE_TYPE_DISK || Describe(file.Get(), info) || info.nNumberOfLinks != 1 ||
-            !OpenedUnderName(file.Get(), found.cFileName) || !OwnedByThisUser(file.Get()))
-            continue;
-        SetDeletePending(file.Get(), true);
-    } while (FindNextFileW(search.Get(), &found));
-}
 
 OwnedHandle CreateBeside(const std::wstring& destination, DWORD access, DWORD flags, std::wstring& name,
                           Failure& failure) {

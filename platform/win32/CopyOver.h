@@ -29,12 +29,6 @@ struct Carried {
 // name destination; replace: a file of that name may be replaced.
 Failure CopyOver(HANDLE source, const std::wstring& destination, bool replace, const Carried& carried);
 
-// Removes copies of ours that a killed conversion left in the folder of
-// destination in the moment between losing their deletion mark and taking
-// the name: only files named like ours, of this user, with one name, that
-// no running conversion holds.
-void RemoveLeftovers(const std::wstring& destination);
-
 // Gives file the old file's security, attributes and creation time.
 Failure CarryOver(HANDLE file, const Carried& carried);
 

@@ -2,8 +2,12 @@
 
 #include "FileSecurity.h"
 #include "HandleSteps.h"
+#include "DeviceName.h"
 #include "LongPath.h"
+#include "ReplaceDestination.h"
 #include "SystemError.h"
+#include "Utf.h"
+#include "Win32File.h"
 
 namespace falvori {
 
@@ -27,7 +31,7 @@ DWORD Refusal(HANDLE file, const std::wstring& systemPath) {
 
 }  // namespace
 
-OwnedHandle OpenIntermediateFile(const std::wstring& systemPath, Failure& failure) {
+std::unique_ptr<Win32Intermediate> Win32Intermediate::Create(const std::wstring& systemPath, Failure& failure) {
     // Share mode 0 keeps every other program out until we let go. A new
     // file first: creating through a link that leads nowhere would make a
     // file where the link points (Wine follows Linux links when it opens).
@@ -58,7 +62,35 @@ OwnedHandle OpenIntermediateFile(const std::wstring& systemPath, Failure& failur
         failure = LastFailure();
         return {};
     }
-    return file;
+    return std::unique_ptr<Win32Intermediate>(new Win32Intermediate(std::move(file)));
+}
+
+IoResult Win32Intermediate::Read(void* buffer, std::size_t size) { return ReadFrom(handle_.Get(), buffer, size); }
+
+IoResult Win32Intermediate::Write(const void* data, std::size_t size) { return WriteTo(handle_.Get(), data, size); }
+
+Failure Win32Intermediate::PlaceAt(const std::string& to) {
+    const std::wstring target = Widen(to);
+    if (HasWildcard(target)) return SystemFailure(ERROR_INVALID_NAME);
+    // The system's own words for a file named like a device.
+    if (IsDeviceName(LeafName(target))) return SystemFailure(ERROR_BAD_DEVICE);
+    // A Retry after the move: only the flush of the new name was missing.
+    Failure failure = moved_ ? Flush(handle_.Get()) : ReplaceDestination(handle_.Get(), true, target, moved_);
+    if (failure || !moved_) return failure;
+    // It is the destination now: let go of it at once.
+    const DWORD error = handle_.Close();
+    return error ? SystemFailure(error) : Failure{};
+}
+
+Failure Win32Intermediate::Settle() { return {}; }
+
+Failure Win32Intermediate::Remove() {
+    // Ours and still open: marked for deletion, it goes when we let go.
+    // Once it has become the destination, we only let go.
+    if (moved_) return {};
+    if (Failure failure = SetDeletePending(handle_.Get(), true)) return failure;
+    const DWORD error = handle_.Close();
+    return error ? SystemFailure(error) : Failure{};
 }
 
 }  // namespace falvori

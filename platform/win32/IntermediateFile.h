@@ -1,18 +1,36 @@
 // The intermediate file: an ordinary file of this user, created or emptied
-// by us, open for us alone until it is deleted.
+// by us, open for us alone until it is removed or has become the destination.
 #pragma once
 
 #include <string>
 
-#include "Platform.h"
 #include "Owned.h"
+#include "Platform.h"
 
 namespace falvori {
 
-// Opens or creates the file at systemPath without following a link or
-// reparse point, refuses anything but an ordinary disk file with one name
-// that this user owns, and empties it. The handle may read, write, rename
-// and delete it and change its access list.
-OwnedHandle OpenIntermediateFile(const std::wstring& systemPath, Failure& failure);
+class Win32Intermediate : public Intermediate {
+public:
+    // Opens or creates the file at `systemPath` without following a link or
+    // reparse point, refuses anything but an ordinary disk file with one
+    // name that this user owns, and empties it.
+    static std::unique_ptr<Win32Intermediate> Create(const std::wstring& systemPath, Failure& failure);
+
+    IoResult Read(void* buffer, std::size_t size) override;
+    IoResult Write(const void* data, std::size_t size) override;
+    // The handle stays open: closed to everybody else, the file is ours.
+    Failure Close() override { return {}; }
+    Failure PlaceAt(const std::string& to) override;
+    Failure Settle() override;
+    Failure Remove() override;
+
+private:
+    explicit Win32Intermediate(OwnedHandle handle) : handle_(std::move(handle)) {}
+
+    OwnedHandle handle_;
+    // Renamed into the destination: the name is no longer ours, and
+    // deleting it would delete the destination.
+    bool moved_ = false;
+};
 
 }  // namespace falvori

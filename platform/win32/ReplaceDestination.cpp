@@ -182,7 +182,6 @@ Failure ReplaceDestination(HANDLE source, bool mayMove, const std::wstring& dest
     Destination d;
     d.path = SystemPath(destination);
     if (Failure failure = Inspect(d)) return failure;
-    RemoveLeftovers(d.path);
     if (d.way != Way::New) {
         BY_HANDLE_FILE_INFORMATION own{};
         // Our own file as the destination: it is in use, by us.

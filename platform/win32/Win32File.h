@@ -2,25 +2,25 @@
 // sizes the core asks for.
 #pragma once
 
-#include <memory>
-
-#include "Platform.h"
 #include "Owned.h"
+#include "Platform.h"
 
 namespace falvori {
 
+// One read or write on a handle, of at most what one call can move.
+IoResult ReadFrom(HANDLE file, void* buffer, std::size_t size);
+IoResult WriteTo(HANDLE file, const void* data, std::size_t size);
+
 class Win32File : public File {
 public:
-    // The handle may be shared with the platform, which then keeps the file
-    // open (and locked) after close() until it deletes it.
-    explicit Win32File(std::shared_ptr<OwnedHandle> handle) : handle_(std::move(handle)) {}
+    explicit Win32File(OwnedHandle handle) : handle_(std::move(handle)) {}
 
-    IoResult Read(void* buffer, std::size_t size) override;
-    IoResult Write(const void* data, std::size_t size) override;
+    IoResult Read(void* buffer, std::size_t size) override { return ReadFrom(handle_.Get(), buffer, size); }
+    IoResult Write(const void* data, std::size_t size) override { return WriteTo(handle_.Get(), data, size); }
     Failure Close() override;
 
 private:
-    std::shared_ptr<OwnedHandle> handle_;
+    OwnedHandle handle_;
 };
 
 }  // namespace falvori

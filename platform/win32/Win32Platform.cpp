@@ -1,11 +1,8 @@
 #include "Win32Platform.h"
 
 #include "CommandLineText.h"
-#include "DeviceName.h"
-#include "HandleSteps.h"
 #include "IntermediateFile.h"
 #include "LongPath.h"
-#include "ReplaceDestination.h"
 #include "SystemError.h"
 #include "Utf.h"
 #include "Win32File.h"
@@ -81,22 +78,17 @@ int Win32Platform::ShowBox(const std::string& text, const std::string& title, Ms
 }
 
 std::unique_ptr<File> Win32Platform::OpenForReading(const std::string& path, Failure& failure) {
-    auto handle = std::make_shared<OwnedHandle>(CreateFileW(FilePath(path).c_str(), GENERIC_READ,
-                                                             FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!handle->Valid()) {
+    OwnedHandle handle(CreateFileW(FilePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!handle.Valid()) {
         failure = LastFailure();
         return nullptr;
     }
     return std::make_unique<Win32File>(std::move(handle));
 }
 
-std::unique_ptr<File> Win32Platform::CreateForWriting(const std::string& path, Failure& failure) {
-    held_.erase(path);  // left open by an earlier, cancelled conversion
-    auto handle = std::make_shared<OwnedHandle>(OpenIntermediateFile(FilePath(path), failure));
-    if (!handle->Valid()) return nullptr;
-    held_[path] = Held{handle};
-    return std::make_unique<Win32File>(std::move(handle));
+std::unique_ptr<Intermediate> Win32Platform::CreateIntermediate(const std::string& path, Failure& failure) {
+    return Win32Intermediate::Create(FilePath(path), failure);
 }
 
 Failure Win32Platform::FileExists(const std::string& path, bool& present) {
@@ -112,51 +104,6 @@ Failure Win32Platform::FileExists(const std::string& path, bool& present) {
     }
     present = !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
     return {};
-}
-
-Failure Win32Platform::RemoveFile(const std::string& path) {
-    auto held = held_.find(path);
-    if (held != held_.end()) {
-        // Ours and still open: mark it for deletion, it goes when we let go.
-        // Once it has become the destination, the name belongs to whoever
-        // made a new file there since: we only let go.
-        if (!held->second.moved) {
-            if (Failure failure = SetDeletePending(held->second.handle->Get(), true)) return failure;
-        }
-        // (A moved file was let go of when it took the destination's name.)
-        const DWORD error = held->second.handle->Close();
-        held_.erase(held);
-        return error ? SystemFailure(error) : Failure{};
-    }
-    const std::wstring name = Widen(path);
-    if (HasWildcard(name)) return SystemFailure(ERROR_INVALID_NAME);
-    if (!DeleteFileW(SystemPath(name).c_str())) return LastFailure();
-    return {};
-}
-
-Failure Win32Platform::PlaceFile(const std::string& from, const std::string& to) {
-    const std::wstring target = Widen(to);
-    if (HasWildcard(target)) return SystemFailure(ERROR_INVALID_NAME);
-    // The system's own words for a file named like a device.
-    if (IsDeviceName(LeafName(target))) return SystemFailure(ERROR_BAD_DEVICE);
-
-    auto held = held_.find(from);
-    if (held != held_.end()) {
-        OwnedHandle& handle = *held->second.handle;
-        // A Retry after the move: only the flush of the new name or the close was missing.
-        Failure failure = held->second.moved && handle.Valid() ? Flush(handle.Get()) : Failure{};
-        if (!held->second.moved) failure = ReplaceDestination(handle.Get(), true, target, held->second.moved);
-        if (failure || !held->second.moved) return failure;
-        // It is the destination now: let go of it at once.
-        const DWORD error = handle.Close();
-        return error ? SystemFailure(error) : Failure{};
-    }
-
-    OwnedHandle source(CreateFileW(FilePath(from).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!source.Valid()) return LastFailure();
-    bool moved = false;
-    return ReplaceDestination(source.Get(), false, target, moved);
 }
 
 Failure Win32Platform::EndOfFileFailure() { return SystemFailure(ERROR_HANDLE_EOF); }

@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <map>
 #include <memory>
 #include <string>
 
@@ -29,24 +28,12 @@ public:
                    MsgButtons buttons) override;
 
     std::unique_ptr<File> OpenForReading(const std::string& path, Failure& failure) override;
-    std::unique_ptr<File> CreateForWriting(const std::string& path, Failure& failure) override;
+    std::unique_ptr<Intermediate> CreateIntermediate(const std::string& path, Failure& failure) override;
     Failure FileExists(const std::string& path, bool& present) override;
-    Failure RemoveFile(const std::string& path) override;
-    Failure PlaceFile(const std::string& from, const std::string& to) override;
     Failure EndOfFileFailure() override;
 
 private:
     HWND owner_ = nullptr;
-    // Files made by CreateForWriting stay open, and closed to everybody else,
-    // until RemoveFile removes them: another conversion using the same
-    // intermediate name cannot write into it between our close and copy.
-    struct Held {
-        std::shared_ptr<OwnedHandle> handle;
-        // Renamed into the destination: the name is no longer ours, and
-        // deleting it would delete the destination.
-        bool moved = false;
-    };
-    std::map<std::string, Held> held_;
 };
 
 }  // namespace falvori

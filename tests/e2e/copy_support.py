@@ -1,16 +1,19 @@
 """Fixtures for the tests of the copy step: data that never repeats within
-a block, a temp folder on another file system, an ext4 of our own, a program
-answered through a terminal, a second user."""
+a block, a temp folder on another file system, a program answered through a
+terminal or stopped at a chosen call, a second user."""
 
 import os
 import pty
 import random
 import select
+import signal
 import stat
 import subprocess
+import time
 
 import e2e_support as e2e
 
+LIBRARY = os.environ.get("FALVORI_FAULTINJECT", "")  # tests/faultinject
 SECOND_USER = 65534  # nobody
 AS_SECOND_USER = ["setpriv", f"--reuid={SECOND_USER}", f"--regid={SECOND_USER}", "--clear-groups"]
 
@@ -50,19 +53,29 @@ def other_file_system_folder(case):
                   "missing or on the test folder's own file system")
 
 
-def ext4_folder(case, name, options):
-    """A small ext4 file system mounted with options, or None where we may
-    not make or mount one."""
-    image, folder = case.path(name + ".img"), case.path(name)
-    os.makedirs(folder, exist_ok=True)
-    with open(image, "wb") as f:
-        f.truncate(16 << 20)
-    made = subprocess.run(["mkfs.ext4", "-q", "-F", image], capture_output=True)
-    if made.returncode != 0 or subprocess.run(["mount", "-o", "loop," + options, image, folder],
-                                              capture_output=True).returncode != 0:
-        return None
-    case.addCleanup(subprocess.run, ["umount", folder], check=True)
-    return folder
+def stop_at(fault, args, env):
+    """Starts the program with the fault library stopping it at the call
+    `fault` ("renameat2:1"); returns the process once it has stopped there."""
+    env = dict(env, LD_PRELOAD=LIBRARY, FALVORI_FAULT=fault + ":stop")
+    proc = subprocess.Popen([e2e.PROGRAM] + list(args), env=env, stdin=subprocess.DEVNULL,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    deadline = time.monotonic() + 20
+    while time.monotonic() < deadline:
+        with open(f"/proc/{proc.pid}/stat") as f:
+            if f.read().rsplit(")", 1)[1].split()[0] == "T":
+                return proc
+        if proc.poll() is not None:
+            raise AssertionError(f"ended before {fault}: {proc.stderr.read()!r}")
+        time.sleep(0.01)
+    proc.kill()
+    raise AssertionError(f"did not stop at {fault}")
+
+
+def go_on(proc):
+    """Lets a stopped program finish; returns (exit code, stderr text)."""
+    proc.send_signal(signal.SIGCONT)
+    err = proc.stderr.read().decode("utf-8", "replace")
+    return proc.wait(20), err
 
 
 def run_answering(args, env, answer=b"w\n", answers=8, timeout=60):

@@ -1,13 +1,15 @@
 /* Makes chosen system calls of a program fail or come back short, for the
  * tests of the copy step. Loaded with LD_PRELOAD; driven by
  *
- *   FALVORI_FAULT="call:n:how[,call:n:how...]"   how = short | EIO | ENOSPC | EXDEV | ...
+ *   FALVORI_FAULT="call:n:how[,call:n:how...]"   how = short | zero | stop | EIO | ENOSPC | ...
  *   FALVORI_FAULT_LOG=path   gets one line per fault that fired, and at exit
  *                            "count CALL N" for every call seen
  *
  * The n-th call (counted from 1) of that function fails with the error, or
  * moves at most half its bytes (never more than 4093, so that a short result
- * never ends on a block border). A close that fails has closed the
+ * never ends on a block border), or moves none (zero: a kernel copy that
+ * ends early), or stops the process (SIGSTOP) and then makes the call, so
+ * that a test can act in that moment. A close that fails has closed the
  * descriptor all the same, as on NFS. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -20,6 +22,7 @@
 #include <unistd.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <signal.h>
 
 enum { READ, WRITE, PREAD, PWRITE, COPY, SENDFILE, FSYNC, FDATASYNC, CLOSE, RENAME, RENAMEAT, RENAMEAT2, LINKAT,
        TMPFILE, CALLS };
@@ -29,7 +32,8 @@ static const char* const names[CALLS] = {"read", "write", "pread64", "pwrite64",
                                          "renameat2", "linkat", "o_tmpfile"};
 static long counts[CALLS];
 
-struct fault { int call; long nth; int err; /* 0: short */ };
+enum { SHORT = 0, ZERO = -2, STOP = -3 };
+struct fault { int call; long nth; int err; /* or one of the above */ };
 static struct fault faults[16];
 static int fault_count = -1;
 
@@ -61,7 +65,9 @@ static void parse(void) {
                 continue;
             faults[fault_count].call = c;
             faults[fault_count].nth = nth;
-            faults[fault_count].err = strcmp(how, "short") == 0 ? 0 : error_number(how);
+            faults[fault_count].err = !strcmp(how, "short") ? SHORT
+                                      : !strcmp(how, "zero") ? ZERO
+                                      : !strcmp(how, "stop") ? STOP : error_number(how);
             ++fault_count;
         }
     }
@@ -76,15 +82,16 @@ static void log_line(const char* text) {
     fclose(f);
 }
 
-/* -1: no fault; 0: short; else the error number. */
+/* -1: no fault; SHORT, ZERO; else the error number. */
 static int fault_for(int call, int fd) {
     if (fault_count < 0) parse();
     const long n = ++counts[call];
     for (int i = 0; i < fault_count; ++i) {
         if (faults[i].call != call || faults[i].nth != n) continue;
         char line[PATH_MAX + 128];
+        const int err = faults[i].err;
         int len = snprintf(line, sizeof line, "fault %s %ld %s", names[call], n,
-                           faults[i].err ? strerror(faults[i].err) : "short");
+                           err > 0 ? strerror(err) : err == SHORT ? "short" : err == ZERO ? "zero" : "stop");
         if (call == CLOSE) {
             /* What is closed: a file written to, and where it lies. */
             char link[64], target[PATH_MAX] = "";
@@ -98,7 +105,11 @@ static int fault_for(int call, int fd) {
         }
         snprintf(line + len, sizeof line - len, "\n");
         log_line(line);
-        return faults[i].err;
+        if (err == STOP) {
+            raise(SIGSTOP);
+            return -1;
+        }
+        return err;
     }
     return -1;
 }
@@ -155,6 +166,7 @@ ssize_t copy_file_range(int in, off_t* in_off, int out, off_t* out_off, size_t s
     REAL(ssize_t, "copy_file_range", int, off_t*, int, off_t*, size_t, unsigned);
     const int f = fault_for(COPY, out);
     if (f > 0) return errno = f, -1;
+    if (f == ZERO) return 0;
     return real(in, in_off, out, out_off, f == 0 ? shortened(size) : size, flags);
 }
 
@@ -162,6 +174,7 @@ ssize_t sendfile(int out, int in, off_t* offset, size_t size) {
     REAL(ssize_t, "sendfile", int, int, off_t*, size_t);
     const int f = fault_for(SENDFILE, out);
     if (f > 0) return errno = f, -1;
+    if (f == ZERO) return 0;
     return real(out, in, offset, f == 0 ? shortened(size) : size);
 }
 ssize_t sendfile64(int out, int in, off_t* offset, size_t size) { return sendfile(out, in, offset, size); }

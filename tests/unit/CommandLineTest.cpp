@@ -117,7 +117,7 @@ TEST(BefehlszeileAuswerten, WordsAreTakenAsTheyAre) {
         {{"m", "s", "\""}, true, "s", "\""},
         {{"M", "src", ""}, true, "src", "src"},  // an empty destination is the source
         {{"m", "", "x"}, true, "", "x"},
-        {{"W", " a b ", "c", "d"}, false, " a b ", "c"},
+        {{"W", " a b ", "c"}, false, " a b ", "c"},
         {{"w", "\"a b\"", "c\td"}, false, "\"a b\"", "c\td"},
     };
     for (const auto& c : cases) {
@@ -130,7 +130,7 @@ TEST(BefehlszeileAuswerten, WordsAreTakenAsTheyAre) {
         EXPECT_EQ(r->core.ZielDatei, c.dest) << shown;
     }
     const std::vector<std::string> unrecognised[] = {
-        {"m"}, {"x", "a"}, {"mw", "a"}, {"m ", "a"}, {"", "a"}, {"-", "a"}, {"--help", "a"}};
+        {"m"}, {"x", "a"}, {"mw", "a"}, {"m ", "a"}, {"", "a"}, {"-", "a"}, {"--help", "a"}, {"m", "a", "b", "c"}};
     for (const auto& words : unrecognised) {
         auto r = EvaluateWords(words);
         EXPECT_EQ(r->endedWith, kExitUsage) << ::testing::PrintToString(words);

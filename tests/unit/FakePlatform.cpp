@@ -7,7 +7,7 @@ namespace falvori::test {
 
 namespace {
 
-class FakeFile : public File {
+class FakeFile : public Intermediate {
 public:
     FakeFile(FakePlatform& platform, std::string path)
         : platform_(platform), path_(std::move(path)) {
@@ -39,6 +39,24 @@ public:
         if (open_) --platform_.openFiles;
         open_ = false;
         return platform_.FailNow(Step::Close) ? kInjected : Failure{};
+    }
+
+    Failure PlaceAt(const std::string& to) override {
+        ++platform_.fileOperations;
+        if (platform_.FailNow(Step::Copy)) return kInjected;
+        auto target = platform_.files.find(to);
+        if (target != platform_.files.end() && target->second.readOnly) return kInjected;
+        platform_.files[to] = FakeEntry{platform_.files[path_].data};
+        return {};
+    }
+
+    Failure Settle() override { return platform_.FailNow(Step::Settle) ? kInjected : Failure{}; }
+
+    Failure Remove() override {
+        ++platform_.fileOperations;
+        if (platform_.FailNow(Step::Delete)) return kInjected;
+        platform_.files.erase(path_);
+        return {};
     }
 
 private:
@@ -93,7 +111,7 @@ std::unique_ptr<File> FakePlatform::OpenForReading(const std::string& path, Fail
     return std::make_unique<FakeFile>(*this, path);
 }
 
-std::unique_ptr<File> FakePlatform::CreateForWriting(const std::string& path, Failure& failure) {
+std::unique_ptr<Intermediate> FakePlatform::CreateIntermediate(const std::string& path, Failure& failure) {
     ++fileOperations;
     if (FailNow(Step::Create)) {
         failure = kInjected;
@@ -111,29 +129,7 @@ Failure FakePlatform::FileExists(const std::string& path, bool& present) {
     return {};
 }
 
-Failure FakePlatform::RemoveFile(const std::string& path) {
-    ++fileOperations;
-    if (FailNow(Step::Delete)) return kInjected;
-    auto it = files.find(path);
-    if (it == files.end()) return kNotFound;
-    if (it->second.readOnly) return kInjected;
-    files.erase(it);
-    return {};
-}
-
-Failure FakePlatform::PlaceFile(const std::string& from, const std::string& to) {
-    ++fileOperations;
-    if (FailNow(Step::Copy)) return kInjected;
-    auto source = files.find(from);
-    if (source == files.end()) return kNotFound;
-    auto target = files.find(to);
-    // As on Windows: no copy onto a read-only or hidden file.
-    if (target != files.end() && (target->second.readOnly || target->second.hidden)) return kInjected;
-    files[to] = FakeEntry{source->second.data};
-    return {};
-}
-
-std::unique_ptr<File> FakePlatform::OpenStandardOutput(const File&, Failure&) {
+std::unique_ptr<File> FakePlatform::OpenOutputStream(const std::string&, const File&, Failure&) {
     return std::make_unique<FakeFile>(*this, kStandardOutput);
 }
 

@@ -31,7 +31,7 @@ struct FakeEntry {
 };
 
 // The file steps a test can make fail.
-enum class Step { Open, Create, Read, Write, Close, Exists, Copy, Delete };
+enum class Step { Open, Create, Read, Write, Close, Exists, Copy, Settle, Delete };
 
 class FakePlatform : public Platform {
 public:
@@ -63,16 +63,15 @@ public:
                    MsgButtons buttons) override;
 
     std::unique_ptr<File> OpenForReading(const std::string& path, Failure& failure) override;
-    std::unique_ptr<File> CreateForWriting(const std::string& path, Failure& failure) override;
+    std::unique_ptr<Intermediate> CreateIntermediate(const std::string& path, Failure& failure) override;
     Failure FileExists(const std::string& path, bool& present) override;
-    Failure RemoveFile(const std::string& path) override;
-    Failure PlaceFile(const std::string& from, const std::string& to) override;
     Failure EndOfFileFailure() override { return {38, "Reached the end of the file."}; }
 
     // Standard input is the file "-"; standard output collects in kStandardOutput
     // and fails on a failing Write step like any file.
     bool HasStandardStreams() override { return standardStreams; }
-    std::unique_ptr<File> OpenStandardOutput(const File& source, Failure& failure) override;
+    bool NamesOutputStream(const std::string& path) override { return standardStreams && path == "-"; }
+    std::unique_ptr<File> OpenOutputStream(const std::string& path, const File& source, Failure& failure) override;
 
     // True once, when step is due to fail.
     bool FailNow(Step step);

@@ -149,8 +149,12 @@ bool RunLinux(const std::string& script) {
     if (!CreateProcessW(L"Z:\\bin\\sh", buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &info))
         return false;
-    if (info.hThread) CloseHandle(info.hThread);
-    if (info.hProcess) CloseHandle(info.hProcess);
+    // For a Linux program Wine gives no process handle, and a thread handle
+    // that is stale: closing it would close a file of ours.
+    if (info.hProcess) {
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+    }
     for (int i = 0; i < 1000; ++i) {
         if (DeleteFileW(mark.c_str())) return true;
         Sleep(10);

@@ -121,6 +121,21 @@ class Win32FilesTest : public ::testing::Test {
 protected:
     std::string U(const std::wstring& path) { return Narrow(path); }
 
+    // A conversion's last steps: `bytes` written to an intermediate file in
+    // `temp` (the test folder when empty) and placed at `to`.
+    Failure Place(const std::string& bytes, const std::wstring& to, std::wstring temp = {}) {
+        Failure failure;
+        if (temp.empty()) temp = dir_ / L"temp";
+        auto file = platform_.CreateIntermediate(U(temp + L"\\~Falvori~"), failure);
+        if (!file) return failure;
+        if (file->Write(bytes.data(), bytes.size()).count != bytes.size()) return {-1, "short write"};
+        if ((failure = file->Close()) || (failure = file->PlaceAt(U(to)))) return failure;
+        if ((failure = file->Settle())) return failure;
+        return file->Remove();
+    }
+
+    void SetUp() override { ASSERT_TRUE(MakeFolder(dir_ / L"temp")); }
+
     Win32Platform platform_;
     ScratchFolder dir_{L"platform"};
 };
@@ -174,10 +189,7 @@ TEST_F(Win32FilesTest, WildcardsNeverNameAFile) {
         Failure failure = platform_.FileExists(path, present);
         EXPECT_EQ(failure.code, ERROR_INVALID_NAME);
         EXPECT_FALSE(present);
-        failure = platform_.RemoveFile(path);
-        EXPECT_TRUE(failure);
-        ASSERT_TRUE(WriteBytes(dir_ / L"b.txt", "neu"));
-        failure = platform_.PlaceFile(U(dir_ / L"b.txt"), path);
+        failure = Place("neu", dir_ / pattern);
         EXPECT_EQ(failure.code, ERROR_INVALID_NAME);
     }
     EXPECT_EQ(ReadBytes(dir_ / L"a1.txt"), "x");
@@ -231,7 +243,7 @@ TEST_F(Win32FilesTest, WrittenFileStaysLockedUntilDeleted) {
     const std::wstring path = dir_ / L"~Falvori~";
     ASSERT_TRUE(WriteBytes(path, std::string(1000, 'x')));
     Failure failure;
-    auto file = platform_.CreateForWriting(U(path), failure);
+    auto file = platform_.CreateIntermediate(U(path), failure);
     ASSERT_TRUE(file) << failure.text;
     ASSERT_EQ(file->Write("neu", 3).count, 3u);
 
@@ -244,26 +256,18 @@ TEST_F(Win32FilesTest, WrittenFileStaysLockedUntilDeleted) {
     };
     EXPECT_EQ(othersTry(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     EXPECT_FALSE(file->Close());
-    file.reset();
     EXPECT_EQ(othersTry(), static_cast<DWORD>(ERROR_SHARING_VIOLATION)) << "unlocked before deletion";
 
-    const std::wstring copy = dir_ / L"kopie.txt";
-    failure = platform_.PlaceFile(U(path), U(copy));
+    const std::wstring copy = L"Z:\\dev\\shm\\falvori-kopie-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+    failure = file->PlaceAt(U(copy));
     EXPECT_FALSE(failure) << failure.text;
     EXPECT_EQ(ReadBytes(copy), "neu");
+    DeleteFileW(copy.c_str());
+    EXPECT_EQ(othersTry(), static_cast<DWORD>(ERROR_SHARING_VIOLATION)) << "unlocked before deletion";
 
-    failure = platform_.RemoveFile(U(path));
+    failure = file->Remove();
     EXPECT_FALSE(failure) << failure.text;
     EXPECT_FALSE(Exists(path));
-
-    // Created afresh after a cancelled run that left it open.
-    file = platform_.CreateForWriting(U(path), failure);
-    ASSERT_TRUE(file);
-    file.reset();
-    file = platform_.CreateForWriting(U(path), failure);
-    ASSERT_TRUE(file) << failure.text;
-    file.reset();
-    EXPECT_FALSE(platform_.RemoveFile(U(path)));
 }
 
 // What a Linux shell says of a file (stat's format letters: %a mode, %F kind).
@@ -322,7 +326,7 @@ TEST_F(Win32FilesTest, IntermediateFileIsOnlyEverAnOrdinaryFileOfOurOwn) {
         const std::wstring path = folder + L"\\~Falvori~";
         ASSERT_TRUE(c.make(path));
         Failure failure;
-        EXPECT_FALSE(platform_.CreateForWriting(U(path), failure));
+        EXPECT_FALSE(platform_.CreateIntermediate(U(path), failure));
         EXPECT_EQ(failure.code, static_cast<int>(c.code)) << failure.text;
         EXPECT_EQ(ReadBytes(other), "fremd");
         EXPECT_FALSE(Exists(dir_ / L"nichts")) << "created where a link points";
@@ -332,8 +336,6 @@ TEST_F(Win32FilesTest, IntermediateFileIsOnlyEverAnOrdinaryFileOfOurOwn) {
 // A destination that exists and is no ordinary file is refused and stays
 // what it was.
 TEST_F(Win32FilesTest, DestinationThatIsNoOrdinaryFileIsRefused) {
-    const std::wstring source = dir_ / L"quelle.txt";
-    ASSERT_TRUE(WriteBytes(source, "neu"));
     struct Case {
         const char* name;
         std::wstring path;
@@ -356,7 +358,7 @@ TEST_F(Win32FilesTest, DestinationThatIsNoOrdinaryFileIsRefused) {
             ASSERT_TRUE(c.make(c.path));
         }
         const std::wstring before = ListFolder(dir_.Path());
-        const Failure failure = platform_.PlaceFile(U(source), U(c.path));
+        const Failure failure = Place("neu", c.path);
         EXPECT_EQ(failure.code, static_cast<int>(c.code)) << failure.text;
         EXPECT_EQ(Widen(failure.text), SystemText(c.code));
         EXPECT_EQ(KindOf(c.path), c.kind);
@@ -410,11 +412,11 @@ TEST_F(Win32FilesTest, ReplacedDestinationStaysWhatItWas) {
             const std::wstring intermediate = temp + L"\\~Falvori~";
 
             Failure failure;
-            auto file = platform_.CreateForWriting(U(intermediate), failure);
+            auto file = platform_.CreateIntermediate(U(intermediate), failure);
             ASSERT_TRUE(file) << failure.text;
             ASSERT_EQ(file->Write("neu", 3).count, 3u);
             ASSERT_FALSE(file->Close());
-            failure = platform_.PlaceFile(U(intermediate), U(target));
+            failure = file->PlaceAt(U(target));
             ASSERT_FALSE(failure) << failure.text;
             EXPECT_EQ(ReadBytes(target), "neu");
             kind.check(target);
@@ -428,7 +430,8 @@ TEST_F(Win32FilesTest, ReplacedDestinationStaysWhatItWas) {
             if (moved) {
                 ASSERT_TRUE(WriteBytes(intermediate, "fremd"));
             }
-            EXPECT_FALSE(platform_.RemoveFile(U(intermediate)));
+            failure = file->Remove();
+            EXPECT_FALSE(failure) << failure.text;
             EXPECT_EQ(ReadBytes(intermediate), moved ? std::optional<std::string>("fremd") : std::nullopt);
             EXPECT_EQ(ListFolder(folder).find(L"~fv"), std::wstring::npos) << "stray copy left behind";
             if (otherDrive) RemoveTree(temp);
@@ -436,52 +439,31 @@ TEST_F(Win32FilesTest, ReplacedDestinationStaysWhatItWas) {
     }
 }
 
-// A copy of ours that a kill left beside the destination goes with the next
-// conversion into that folder; files of others, or held open, stay.
-TEST_F(Win32FilesTest, NextConversionRemovesOnlyLeftoversOfOurs) {
-    const std::wstring source = dir_ / L"quelle.txt";
-    ASSERT_TRUE(WriteBytes(source, "neu"));
-    for (const wchar_t* name : {L"~fv0123abcd.tmp", L"~fv0123abce.tmp", L"~fvbrief.tmp", L"~fv0123abcd.tmp.txt"})
-        ASSERT_TRUE(WriteBytes(dir_ / name, "alt"));
-    HANDLE held = CreateFileW((dir_ / L"~fv0123abce.tmp").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    const Failure failure = platform_.PlaceFile(U(source), U(dir_ / L"ziel.txt"));
-    CloseHandle(held);
-    EXPECT_FALSE(failure) << failure.text;
-    EXPECT_EQ(ListFolder(dir_.Path()),
-              L"quelle.txt|ziel.txt|~fv0123abcd.tmp.txt|~fv0123abce.tmp|~fvbrief.tmp");
-}
-
 TEST_F(Win32FilesTest, CopyReplacesOrCreatesTheWholeFile) {
-    const std::wstring source = dir_ / L"quelle.txt";
-    ASSERT_TRUE(WriteBytes(source, "kurz"));
     for (const bool existing : {false, true}) {
         const std::wstring target = dir_ / L"Ziel ✓.txt";
         if (existing) {
             ASSERT_TRUE(WriteBytes(target, std::string(300000, 'x')));
         }
-        const Failure failure = platform_.PlaceFile(U(source), U(target));
+        const Failure failure = Place("kurz", target);
         EXPECT_FALSE(failure) << failure.text;
         EXPECT_EQ(ReadBytes(target), "kurz");
     }
-    EXPECT_EQ(ListFolder(dir_.Path()), L"Ziel ✓.txt|quelle.txt");
+    EXPECT_EQ(ListFolder(dir_.Path()), L"Ziel ✓.txt|temp");
 }
 
 // A failing copy leaves whatever was at the destination, and nothing else.
 TEST_F(Win32FilesTest, FailingCopyLeavesTheDestinationAsItWas) {
-    const std::wstring source = dir_ / L"quelle.txt";
-    ASSERT_TRUE(WriteBytes(source, "neu"));
     struct Case {
         const char* name;
-        std::wstring from, to;
+        std::wstring to;
         DWORD attributes;
         DWORD code;
     } cases[] = {
-        {"read-only", source, dir_ / L"ro.txt", FILE_ATTRIBUTE_READONLY, ERROR_ACCESS_DENIED},
-        {"hidden", source, dir_ / L"hidden.txt", FILE_ATTRIBUTE_HIDDEN, ERROR_ACCESS_DENIED},
-        {"system", source, dir_ / L"system.txt", FILE_ATTRIBUTE_SYSTEM, ERROR_ACCESS_DENIED},
-        {"source missing", dir_ / L"fehlt.txt", dir_ / L"ziel.txt", FILE_ATTRIBUTE_NORMAL, ERROR_FILE_NOT_FOUND},
-        {"folder missing", source, dir_ / L"fehlt\\ziel.txt", 0, ERROR_PATH_NOT_FOUND},
+        {"read-only", dir_ / L"ro.txt", FILE_ATTRIBUTE_READONLY, ERROR_ACCESS_DENIED},
+        {"hidden", dir_ / L"hidden.txt", FILE_ATTRIBUTE_HIDDEN, ERROR_ACCESS_DENIED},
+        {"system", dir_ / L"system.txt", FILE_ATTRIBUTE_SYSTEM, ERROR_ACCESS_DENIED},
+        {"folder missing", dir_ / L"fehlt\\ziel.txt", 0, ERROR_PATH_NOT_FOUND},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -489,7 +471,7 @@ TEST_F(Win32FilesTest, FailingCopyLeavesTheDestinationAsItWas) {
             ASSERT_TRUE(WriteBytes(c.to, "alt"));
             ASSERT_TRUE(SetFileAttributesW(c.to.c_str(), c.attributes));
         }
-        const Failure failure = platform_.PlaceFile(U(c.from), U(c.to));
+        const Failure failure = Place("neu", c.to);
         EXPECT_EQ(failure.code, static_cast<int>(c.code)) << failure.text;
         EXPECT_EQ(Widen(failure.text), SystemText(c.code));
         if (c.attributes) {
@@ -500,36 +482,21 @@ TEST_F(Win32FilesTest, FailingCopyLeavesTheDestinationAsItWas) {
     }
     const std::wstring folder = dir_ / L"Ordner";
     ASSERT_TRUE(MakeFolder(folder));
-    EXPECT_TRUE(platform_.PlaceFile(U(source), U(folder)));
+    EXPECT_TRUE(Place("neu", folder));
     EXPECT_EQ(ListFolder(folder), L"");
     EXPECT_EQ(ListFolder(dir_.Path()).find(L"~fv"), std::wstring::npos) << "stray copy left behind";
 }
 
 TEST_F(Win32FilesTest, CopyOverAFileAnotherProgramHoldsFailsAndKeepsIt) {
-    const std::wstring source = dir_ / L"quelle.txt";
     const std::wstring target = dir_ / L"offen.txt";
-    ASSERT_TRUE(WriteBytes(source, "neu"));
     ASSERT_TRUE(WriteBytes(target, "alt"));
     HANDLE held = CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    const Failure failure = platform_.PlaceFile(U(source), U(target));
+    const Failure failure = Place("neu", target);
     CloseHandle(held);
     EXPECT_TRUE(failure) << "replaced a file that is open without sharing";
     EXPECT_EQ(ReadBytes(target), "alt");
-    EXPECT_EQ(ListFolder(dir_.Path()), L"offen.txt|quelle.txt");
-}
-
-TEST_F(Win32FilesTest, DeletesOnlyWhatItMay) {
-    const std::wstring path = dir_ / L"weg.txt";
-    ASSERT_TRUE(WriteBytes(path, "x"));
-    EXPECT_FALSE(platform_.RemoveFile(U(path)));
-    EXPECT_FALSE(Exists(path));
-    EXPECT_EQ(platform_.RemoveFile(U(path)).code, ERROR_FILE_NOT_FOUND);
-
-    ASSERT_TRUE(WriteBytes(path, "x"));
-    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_EQ(platform_.RemoveFile(U(path)).code, ERROR_ACCESS_DENIED);
-    EXPECT_TRUE(Exists(path));
+    EXPECT_EQ(ListFolder(dir_.Path()), L"offen.txt|temp");
 }
 
 // Each kind of box as the user sees it; the answer is the button's code.
