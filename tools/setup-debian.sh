@@ -9,6 +9,7 @@ packages=(
   xvfb xdotool x11-utils imagemagick libx11-dev
   icu-devtools zip unzip libcap2-bin
   acl attr strace
+  fuse3 libfuse3-dev pkg-config e2fsprogs
   dpkg-dev lintian man-db groff-base
 )
 
