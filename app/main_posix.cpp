@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
         const std::string_view first = argv[1];
         if (first == "--help" || first == "-h") {
             const std::string table = std::string("/") + falvori::kTableFileName;
-            return Print(falvori::HelpText(platform.ProgramFolder() + table,
+            return Print(falvori::HelpText(platform.ProgramFolder().value + table,
                                            platform.SharedDataFolder() + table));
         }
         if (first == "--version") return Print(falvori::VersionText());

@@ -23,6 +23,13 @@ struct Failure {
     explicit operator bool() const { return code != 0 || !text.empty(); }
 };
 
+// A value, or the failure that kept the system from giving it.
+template <typename T>
+struct Result {
+    T value{};
+    Failure failure;
+};
+
 // Outcome of one read or write call. count is the number of bytes moved,
 // which may be fewer than asked for even without a failure. A read that
 // returns 0 bytes and no failure has reached the end of the file.
@@ -91,7 +98,7 @@ public:
     virtual std::string SharedDataFolder() { return {}; }
     // The folder that holds the program, as the system reports it (with a
     // trailing separator only for a root folder).
-    virtual std::string ProgramFolder() = 0;
+    virtual Result<std::string> ProgramFolder() = 0;
     virtual std::string EnvironmentVariable(const std::string& name) = 0;
     // Where the intermediate file goes when "temp" is empty.
     virtual std::string FallbackTempFolder() = 0;

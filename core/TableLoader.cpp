@@ -54,8 +54,12 @@ void Core::TabelleLaden() {
 
     // Every failure up to and including the header line is the table box
     // with the system's description.
+    // Not the working folder's table when the program's own is unknown.
+    Result<std::string> folder = platform_.ProgramFolder();
+    std::unique_ptr<File> file;
+    if (folder.failure) Tabellenfehler(platform_, file, folder.failure.text);
     Failure failure;
-    std::string path = platform_.ProgramFolder() + platform_.Separator() + kTableFileName;
+    std::string path = folder.value + platform_.Separator() + kTableFileName;
     // An installed program finds the file in its shared data folder; one
     // beside the program wins, whatever it holds.
     if (const std::string shared = platform_.SharedDataFolder(); !shared.empty()) {
@@ -64,7 +68,7 @@ void Core::TabelleLaden() {
         if (!failure && !beside) path = shared + platform_.Separator() + kTableFileName;
         failure = {};
     }
-    std::unique_ptr<File> file = platform_.OpenForReading(path, failure);
+    file = platform_.OpenForReading(path, failure);
     if (failure || !file) Tabellenfehler(platform_, file, failure.text);
 
     LineReader lines(*file);

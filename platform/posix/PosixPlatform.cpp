@@ -34,17 +34,18 @@ PosixPlatform::PosixPlatform(int argc, char** argv)
     }
 }
 
-std::string PosixPlatform::ProgramFolder() {
+Result<std::string> PosixPlatform::ProgramFolder() {
     std::string path(PATH_MAX, '\0');
     const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
-    if (n <= 0) return ".";
+    if (n <= 0) return {{}, ErrnoFailure(n < 0 ? errno : ENOENT)};
     path.resize(static_cast<std::size_t>(n));
-    const auto slash = path.rfind('/');
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
+    return {FolderOf(path), {}};
 }
 
-std::string PosixPlatform::SharedDataFolder() { return ProgramFolder() + "/../share/falvori"; }
+std::string PosixPlatform::SharedDataFolder() {
+    const Result<std::string> folder = ProgramFolder();
+    return folder.failure ? std::string() : folder.value + "/../share/falvori";
+}
 
 std::string PosixPlatform::EnvironmentVariable(const std::string& name) {
     const char* value = std::getenv(name.c_str());

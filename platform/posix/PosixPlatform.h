@@ -18,7 +18,7 @@ public:
     // The words are used as they are; there is no one line to scan.
     std::string CommandLine() override { return {}; }
     std::optional<std::vector<std::string>> CommandWords() override { return words_; }
-    std::string ProgramFolder() override;
+    Result<std::string> ProgramFolder() override;
     std::string SharedDataFolder() override;
     std::string EnvironmentVariable(const std::string& name) override;
     std::string FallbackTempFolder() override;

@@ -36,11 +36,11 @@ UINT ButtonFlags(MsgButtons buttons) {
 
 std::string Win32Platform::CommandLine() { return Narrow(StripProgramName(GetCommandLineW())); }
 
-std::string Win32Platform::ProgramFolder() {
+Result<std::string> Win32Platform::ProgramFolder() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) return ".";
+        if (n == 0) return {{}, LastFailure()};
         if (n < path.size()) {
             path.resize(n);
             break;
@@ -48,10 +48,10 @@ std::string Win32Platform::ProgramFolder() {
         path.resize(path.size() * 2);  // cut short: try again with more room
     }
     std::size_t slash = path.rfind(L'\\');
-    if (slash == std::wstring::npos) return ".";
+    if (slash == std::wstring::npos) return {{}, SystemFailure(ERROR_BAD_PATHNAME)};
     // A root folder keeps its backslash ("C:\"), other folders lose it.
     if (slash > 0 && path[slash - 1] == L':') ++slash;
-    return Narrow(path.substr(0, slash));
+    return {Narrow(path.substr(0, slash)), {}};
 }
 
 std::string Win32Platform::EnvironmentVariable(const std::string& name) {

@@ -18,7 +18,7 @@ public:
     void SetOwnerWindow(HWND owner) { owner_ = owner; }
 
     std::string CommandLine() override;
-    std::string ProgramFolder() override;
+    Result<std::string> ProgramFolder() override;
     std::string EnvironmentVariable(const std::string& name) override;
     std::string FallbackTempFolder() override { return "c:"; }
     char Separator() override { return '\\'; }

@@ -3,8 +3,10 @@
 other line ends. Each must end in one of the documented ways: loaded
 (exit 0), the "Fehler!" box (exit 3) or the named run-time fault (exit 3)."""
 
+import errno
 import os
 import random
+import shutil
 import subprocess
 
 import e2e_support as e2e
@@ -148,6 +150,21 @@ class BadTableFiles(e2e.E2ETestCase):
                 else:
                     self.check_not_loaded(program, outcome, expected)
                 os.remove(os.path.join(os.path.dirname(program), e2e.TABLE_FILE))
+
+    def test_no_table_of_the_working_folder_when_the_program_folder_is_unknown(self):
+        if os.geteuid() != 0 or not shutil.which("unshare"):
+            self.skipTest("needs root and unshare to hide /proc")
+        with open(self.path(e2e.TABLE_FILE), "wb") as f:
+            f.write(H + b"\r\n")
+        source = self.write("quelle.txt", b"abc")
+        dest = self.path("ziel.txt")
+        hidden = subprocess.run(["unshare", "-m", "sh", "-c", 'mount -t tmpfs none /proc && exec "$@"', "sh",
+                                 e2e.PROGRAM, "m", source, dest],
+                                cwd=self.dir, capture_output=True, text=True,
+                                env=dict(os.environ, temp=self.dir), stdin=subprocess.DEVNULL)
+        self.assertEqual(hidden.returncode, FATAL, hidden)
+        self.assertTrue(hidden.stderr.startswith("Fehler!: " + os.strerror(errno.ENOENT) + "\n"), hidden)
+        self.assertFalse(os.path.exists(dest))
 
     def test_long_lines_are_streamed(self):
         # One line of 20 MB, read as it comes: a number that long overflows;

@@ -39,6 +39,7 @@ public:
     std::optional<std::vector<std::string>> words;  // set: the system splits the command line
     bool standardStreams = false;                   // "-" is standard input and output
     std::string folder = "C:\\Prog";
+    Failure folderFailure;  // the system cannot tell where the program lies
     std::string sharedFolder;  // where an installed program's table file lies
     std::map<std::string, std::string> environment{{"temp", "C:\\Temp"}};
     std::map<std::string, FakeEntry> files;
@@ -52,7 +53,7 @@ public:
 
     std::string CommandLine() override { return commandLineText; }
     std::optional<std::vector<std::string>> CommandWords() override { return words; }
-    std::string ProgramFolder() override { return folder; }
+    Result<std::string> ProgramFolder() override { return {folder, folderFailure}; }
     std::string SharedDataFolder() override { return sharedFolder; }
     std::string EnvironmentVariable(const std::string& name) override;
     std::string FallbackTempFolder() override { return "c:"; }

@@ -72,8 +72,12 @@ TEST_P(Mapping, SetsExactlyTheseEntries) {
         winIdx.push_back(i);
     }
     for (int i = 0; i < 256; ++i) {
-        if (std::find(macIdx.begin(), macIdx.end(), i) == macIdx.end()) EXPECT_EQ(l->core.MacZuWin[i], i) << i;
-        if (std::find(winIdx.begin(), winIdx.end(), i) == winIdx.end()) EXPECT_EQ(l->core.WinZuMac[i], i) << i;
+        if (std::find(macIdx.begin(), macIdx.end(), i) == macIdx.end()) {
+            EXPECT_EQ(l->core.MacZuWin[i], i) << i;
+        }
+        if (std::find(winIdx.begin(), winIdx.end(), i) == winIdx.end()) {
+            EXPECT_EQ(l->core.WinZuMac[i], i) << i;
+        }
     }
 }
 
@@ -136,6 +140,17 @@ TEST(TabelleLaden, MissingOrEmptyFileShowsTheSystemsDescription) {
     EXPECT_EQ(empty->endedWith, kExitFatal);
     ASSERT_EQ(empty->platform.boxes.size(), 1u);
     EXPECT_EQ(empty->platform.boxes[0].text, "Reached the end of the file." + std::string(kBoxTail));
+
+    // Where the program lies is unknown: no table of the working folder.
+    FakePlatform lost;
+    lost.folderFailure = kNotFound;
+    lost.folder = ".";
+    lost.files[".\\ZeichenCodes Mac-Win.txt"].data = kHeader;
+    Core lostCore(lost);
+    EXPECT_THROW(lostCore.TabelleLaden(), ProgramEnded);
+    ASSERT_EQ(lost.boxes.size(), 1u);
+    EXPECT_EQ(lost.boxes[0].text, kNotFound.text + kBoxTail);
+    EXPECT_EQ(lost.fileOperations, 0);
 }
 
 TEST(TabelleLaden, TablePathIsTheFolderAsGivenPlusTheName) {

@@ -103,7 +103,7 @@ TEST(Win32Platform, ProgramFolderIsTheFolderOfTheProgram) {
     ASSERT_GT(n, 0u);
     std::wstring expected(module, n);
     expected.resize(expected.rfind(L'\\'));
-    EXPECT_EQ(Widen(platform.ProgramFolder()), expected);
+    EXPECT_EQ(Widen(platform.ProgramFolder().value), expected);
 }
 
 TEST(Win32Platform, EnvironmentVariables) {
