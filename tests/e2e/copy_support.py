@@ -74,7 +74,8 @@ def stop_at(fault, args, env):
 def go_on(proc):
     """Lets a stopped program finish; returns (exit code, stderr text)."""
     proc.send_signal(signal.SIGCONT)
-    err = proc.stderr.read().decode("utf-8", "replace")
+    with proc.stderr:
+        err = proc.stderr.read().decode("utf-8", "replace")
     return proc.wait(20), err
 
 

@@ -70,19 +70,21 @@ class Destinations(e2e.E2ETestCase):
         self.assertFalse(os.path.exists(self.path("nirgends")))
 
     def prepare(self, name, mode=0o644, owner=(0, 0), folder=None, folder_owner=0, xattr=False,
-                acl=False, link=False):
+                acl=False, link=False, caps=False, old=OLD, temp_acl=False):
         folder = folder or self.path(name)
         os.makedirs(folder, exist_ok=True)
         os.chown(folder, folder_owner, folder_owner)
         dst = os.path.join(folder, "ziel.txt")
         with open(dst, "wb") as f:
-            f.write(OLD)
+            f.write(old)
         os.chown(dst, *owner)
         if xattr:
             os.setxattr(dst, "user.herkunft", b"Mac")
         if acl:
             subprocess.run(["setfacl", "-m", f"u:{NOBODY}:rw", dst], check=True)
         os.chmod(dst, mode)  # after chown, which clears set-user-ID
+        if caps:
+            subprocess.run(["setcap", "cap_net_raw+ep", dst], check=True)
         if link:
             os.link(dst, dst + ".zweiter Name")
         return dst
@@ -103,6 +105,15 @@ class Destinations(e2e.E2ETestCase):
             ("set-group-ID", dict(mode=0o2775, owner=(NOBODY, NOBODY)), False, True),
             ("extended attribute", dict(xattr=True), False, True),
             ("hard link", dict(link=True, mode=0o600), False, False),
+            # Written in place, the kernel drops capabilities (for root too)
+            # and set-ID bits (without CAP_FSETID): they are given back. The
+            # old file is longer than the new one: cut to length.
+            ("hard link, capability, longer", dict(link=True, mode=0o755, caps=True, old=OLD * 9),
+             False, False),
+            ("user's own, hard link, set-user-ID",
+             dict(link=True, mode=0o4755, owner=(NOBODY, NOBODY), folder_owner=NOBODY), True, False),
+            # The temp folder's default ACL must not reach the replaced file.
+            ("temp with a default ACL", dict(temp_acl=True), False, True),
             ("user's own, set-user-ID",
              dict(mode=0o4755, owner=(NOBODY, NOBODY), folder_owner=NOBODY), True, True),
             ("user's file, folder not writable", dict(owner=(NOBODY, NOBODY), folder=locked), True, False),
@@ -123,13 +134,15 @@ class Destinations(e2e.E2ETestCase):
         dst = self.prepare(name, **options)
         before = os.stat(dst)
         attributes = {n: os.getxattr(dst, n) for n in os.listxattr(dst)}
-        temp_folder = self.path(f"temp {NOBODY if second_user else 0}")
+        temp_folder = self.path(f"temp {NOBODY if second_user else 0}" + " acl" * options.get("temp_acl", False))
         os.makedirs(temp_folder, exist_ok=True)
         if temp:
             temp_folder = os.path.join(temp, os.path.basename(temp_folder))
             os.makedirs(temp_folder, exist_ok=True)
         if second_user:
             os.chown(temp_folder, NOBODY, NOBODY)
+        if options.get("temp_acl"):
+            subprocess.run(["setfacl", "-d", "-m", f"u:{NOBODY}:rwx", temp_folder], check=True)
         args = ["m", self.src, dst]
         env = cs.environment(temp=temp_folder)
         prefix = cs.AS_SECOND_USER if second_user else []
@@ -234,6 +247,21 @@ class Destinations(e2e.E2ETestCase):
         self.assertEqual((code, asked), (0, 1), err)
         self.assertEqual(self.read(dst), WIN)
         self.assertEqual(cs.mode_owner(dst), (0o4755, NOBODY, NOBODY, 1))
+
+    def test_nothing_is_removed_by_its_name(self):
+        """A file the user named like our new files, and one that another
+        program holds open, stay where a conversion goes."""
+        other = cs.other_file_system_folder(self)
+        for way, temp in (("moved into place", self.dir), ("new file beside it", other)):
+            with self.subTest(way=way):
+                folder = self.path(way)
+                os.makedirs(folder)
+                theirs = [self.write(os.path.join(folder, ".~Falvori~" + n), b"mine") for n in ("abcdef", "ZZZZZZ")]
+                dst = self.write(os.path.join(folder, "ziel.txt"), OLD)
+                with open(theirs[1], "rb"):
+                    run = self.run_program(["m", self.src, dst], env={"temp": temp})
+                self.assertEqual(run.code, 0, run)
+                self.assertEqual([self.read(p) for p in theirs], [b"mine", b"mine"])
 
     @unittest.skipUnless(os.path.exists(cs.LIBRARY), "the fault library is not built")
     def test_a_new_intermediate_file_of_another_program_survives(self):

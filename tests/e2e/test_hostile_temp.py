@@ -9,6 +9,7 @@ import os
 import shutil
 import stat
 import subprocess
+import unittest
 
 import copy_support as cs
 import e2e_support as e2e
@@ -83,14 +84,90 @@ class HostileTemp(e2e.E2ETestCase):
         link = os.path.join(shared, "bericht.txt")
         os.symlink(own, link)
         os.lchown(link, OTHER, OTHER)  # planted by a third user
-        run = subprocess.run(cs.AS_SECOND_USER + [e2e.PROGRAM, "m", self.src, link],
-                             env=cs.environment(temp=self.mine), capture_output=True,
-                             stdin=subprocess.DEVNULL, timeout=20)
-        self.assertEqual(run.returncode, 1, run.stderr)
-        self.assertEqual([f[2] for f in e2e.failure_lines(run.stderr.decode())],
-                         [os.strerror(errno.EACCES)])
-        self.assertEqual(self.read(own), b"keep me")
-        self.assertTrue(os.path.islink(link))
+        chain = os.path.join(self.mine, "zum Bericht")  # the user's own link to it
+        os.symlink(link, chain)
+        os.lchown(chain, NOBODY, NOBODY)
+        folder_link = os.path.join(shared, "Ordner")  # a third user's link to the user's folder
+        os.symlink(self.mine, folder_link)
+        os.lchown(folder_link, OTHER, OTHER)
+        loop = os.path.join(self.mine, "Schleife")
+        os.symlink(loop + "2", loop)
+        os.symlink(loop, loop + "2")
+        # destination, the failure's text
+        through_folder = os.path.join(folder_link, "wichtig.txt")
+        for dst, text in ((link, errno.EACCES), (chain, errno.EACCES), (through_folder, errno.EACCES),
+                          (loop, errno.ELOOP)):
+            with self.subTest(destination=os.path.relpath(dst, self.dir)):
+                run = subprocess.run(cs.AS_SECOND_USER + [e2e.PROGRAM, "m", self.src, dst],
+                                     env=cs.environment(temp=self.mine), capture_output=True,
+                                     stdin=subprocess.DEVNULL, timeout=20)
+                self.assertEqual(run.returncode, 1, run.stderr)
+                self.assertEqual([f[2] for f in e2e.failure_lines(run.stderr.decode())],
+                                 [os.strerror(text)])
+                self.assertEqual(self.read(own), b"keep me")
+
+    def test_a_temp_folder_others_may_write(self):
+        open_to_all = self.path("offen")
+        os.makedirs(open_to_all)
+        os.chmod(open_to_all, 0o777)  # and not sticky: anyone could swap our file
+        self.assertRefused(self.convert({"temp": open_to_all}), "Folder is writable by others and not sticky")
+        self.assertEqual(os.listdir(open_to_all), [])
+
+    @unittest.skipUnless(os.path.exists(cs.LIBRARY), "the fault library is not built")
+    def test_the_intermediate_file_is_never_taken_again_by_its_name(self):
+        """Root converts with temp in the second user's folder, where that
+        user may rename anything: what they put in place of "~Falvori~"
+        while the conversion runs is neither used nor removed."""
+        theirs = self.path("theirs")
+        os.makedirs(theirs)
+        os.chown(theirs, NOBODY, NOBODY)
+        dst = self.write("ziel.txt", b"root's old text")
+        proc = cs.stop_at("fsync:1", ["m", self.src, dst], cs.environment(temp=theirs))
+        planted = os.path.join(theirs, e2e.TEMP_NAME)
+        os.rename(planted, planted + ".weg")
+        self.plant_file(planted, 0o644)
+        os.chown(planted, NOBODY, NOBODY)
+        self.assertEqual(cs.go_on(proc), (0, ""))
+        self.assertEqual(self.read(dst), WIN)
+        self.assertEqual(os.stat(dst).st_uid, 0)
+        self.assertEqual(self.read(planted), b"root's data")
+
+    @unittest.skipUnless(os.path.exists(cs.LIBRARY), "the fault library is not built")
+    def test_no_lock_of_another_user_holds_the_conversion(self):
+        """Where the new file beside the destination has a name (no
+        O_TMPFILE), another user may open it: their lock must not stop us."""
+        folder = self.path("ziel")
+        os.makedirs(folder)
+        dst = os.path.join(folder, "neu.txt")
+        proc = cs.stop_at("o_tmpfile:1:EOPNOTSUPP,copy_file_range:1", ["m", self.src, dst],
+                          cs.environment(temp=cs.other_file_system_folder(self)))
+        ours = [os.path.join(folder, n) for n in os.listdir(folder)]
+        self.assertEqual(len(ours), 1, ours)
+        locker = subprocess.Popen(cs.AS_SECOND_USER + [
+            "python3", "-c", "import fcntl, sys, time; f = open(sys.argv[1], 'rb'); "
+            "fcntl.flock(f, fcntl.LOCK_SH); print(flush=True); time.sleep(60)", ours[0]],
+            stdout=subprocess.PIPE)
+        self.addCleanup(locker.wait)
+        self.addCleanup(locker.kill)
+        self.assertEqual(locker.stdout.readline(), b"\n", "the second user could not lock it")
+        self.assertEqual(cs.go_on(proc), (0, ""))
+        self.assertEqual(self.read(dst), WIN)
+
+    def test_a_file_a_killed_run_gave_away_is_taken_back(self):
+        """Killed after giving "~Falvori~" the destination's owner, a run of
+        root's leaves it in root's own closed folder: the next one takes it
+        back instead of failing."""
+        closed = self.path("root's temp")
+        os.makedirs(closed, 0o700)
+        left = os.path.join(closed, e2e.TEMP_NAME)
+        self.plant_file(left, 0o4755)
+        os.chown(left, NOBODY, NOBODY)
+        dst = self.write("ziel.txt", b"root's old text")
+        run = subprocess.run([e2e.PROGRAM, "m", self.src, dst], env=cs.environment(temp=closed),
+                             capture_output=True, stdin=subprocess.DEVNULL, timeout=20)
+        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertEqual(self.read(dst), WIN)
+        self.assertEqual(os.listdir(closed), [])
 
     def plant_file(self, path, mode):
         with open(path, "wb") as f:

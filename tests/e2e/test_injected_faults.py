@@ -87,6 +87,32 @@ class InjectedFaults(e2e.E2ETestCase):
                 with self.subTest(way=way, fault=f"{call} #{n} {how}", retry=answer):
                     self.check_one(way, temp, prepare, call, n, how, answer, counts)
 
+    def test_a_copy_goes_on_another_way_where_one_ends(self):
+        self.src = self.write("quelle.txt", DATA)
+        other = self.other = cs.other_file_system_folder(self)
+        vfat = "o_tmpfile:1:EOPNOTSUPP,linkat:1:EPERM"  # neither unnamed files nor links
+        # name, faults, existing destination, exit code: complete or the old destination kept
+        cases = [("the kernel copy ends early", "copy_file_range:1:zero", True, 0),
+                 ("both kernel copies end early", "copy_file_range:1:zero,sendfile:1:zero", True, 0),
+                 ("no kernel copy, a short write", "copy_file_range:1:EXDEV,sendfile:1:EINVAL,pwrite:1:short",
+                  True, 0),
+                 ("the file ends before its size", "copy_file_range:1:zero,sendfile:1:zero,pread:1:zero",
+                  True, 1),
+                 ("vfat, new", vfat, False, 0),
+                 ("vfat, replaced", vfat, True, 0),
+                 ("no rename that never replaces (NFS)", NO_TMPFILE + ",renameat2:1:EINVAL", False, 0)]
+        for name, faults, existing, code in cases:
+            with self.subTest(case=name):
+                dst = os.path.join(other, "ziel.txt")
+                if existing:
+                    self.write(dst, OLD)
+                run = self.run_program(["m", self.src, dst], env=cs.environment(
+                    temp=self.dir, LD_PRELOAD=LIBRARY, FALVORI_FAULT=faults))
+                self.assertEqual(run.code, code, run)
+                self.assertEqual(self.read(dst), cs.converted(DATA) if code == 0 else OLD)
+                self.assertEqual(cs.litter(other), [])
+                os.remove(dst)
+
     def check_one(self, way, temp, prepare, call, n, how, answer, counts):
         name = f"{way} {call} {n} {how} {answer}.txt".replace(" ", "_")
         dst = prepare(name)

@@ -1,15 +1,17 @@
 #!/usr/bin/env python3
-"""The program as a Unix tool: its words taken as they are, --help and
---version, failure lines that name the file, and "-" for standard input and
-output in pipes."""
+"""The program as a Unix tool: --help and --version, failure lines that
+name the file, "-" for standard input and output in pipes, descriptor names
+and standard streams closed or odd."""
 
 import errno
 import os
 import re
 import shutil
 import subprocess
-import tempfile
+import time
+import unittest
 
+import copy_support as cs
 import e2e_support as e2e
 
 WRITTEN, NOT_WRITTEN, USAGE, FATAL = 0, 1, 2, 3
@@ -177,6 +179,96 @@ class Pipes(e2e.E2ETestCase):
                 self.assertEqual([line[2] for line in e2e.failure_lines(completed.stderr.decode())],
                                  [text])
         self.assertEqual(self.read(big), MAC_TEXT * 700_000)
+
+
+class StandardStreams(e2e.E2ETestCase):
+    def shell(self, script, *args, env=None, stdin=subprocess.DEVNULL):
+        return subprocess.run(["bash", "-c", script, e2e.PROGRAM] + list(args), capture_output=True,
+                              stdin=stdin, env=dict(os.environ, temp=self.dir, **(env or {})), timeout=60)
+
+    def test_descriptor_names_as_destination(self):
+        """/dev/stdout and the like name the descriptor the program was started
+        with, in its own mode: appended to, never replaced. One the program
+        was not given is refused, whatever the program opened under it."""
+        src = self.write("quelle.txt", MAC_TEXT)
+        want = MAC_TEXT.decode("mac_roman").encode("cp1252")
+        # name, script ($0 the program, $1 the source, $2 the log), exit code
+        cases = [("/dev/stdout", '"$0" m "$1" /dev/stdout >>"$2"', WRITTEN),
+                 ("/dev/stderr", '"$0" m "$1" /dev/stderr 2>>"$2"', WRITTEN),
+                 ("/dev/fd/3", '"$0" m "$1" /dev/fd/3 3>>"$2"', WRITTEN),
+                 ("/proc/self/fd/3", '"$0" m "$1" /proc/self/fd/3 3>>"$2"', WRITTEN),
+                 ("a descriptor not given", '"$0" m "$1" /dev/fd/3', FATAL)]
+        for name, script, code in cases:
+            with self.subTest(case=name):
+                log = self.write("log.txt", b"line 1\n")
+                inode = os.stat(log).st_ino
+                run = self.shell(script, src, log)
+                self.assertEqual(run.returncode, code, run.stderr)
+                self.assertEqual(self.read(log), b"line 1\n" + (want if code == WRITTEN else b""))
+                self.assertEqual(os.stat(log).st_ino, inode)
+                self.assertEqual(self.read(src), MAC_TEXT)
+
+    def test_closed_and_odd_standard_streams(self):
+        src = self.write("quelle.txt", MAC_TEXT * 1000)
+        want = (MAC_TEXT * 1000).decode("mac_roman").encode("cp1252")
+        fault = dict(LD_PRELOAD=cs.LIBRARY)
+        # name, script, environment, exit code, destination's bytes (None: not made)
+        cases = [
+            # Closed at start, 0 to 2 must not become files of ours: the
+            # warning of a failed folder flush would land in the destination.
+            ("all three closed", '"$0" m "$1" "$2" <&- >&- 2>&-', dict(fault, FALVORI_FAULT="fsync:3:EIO"),
+             WRITTEN, want),
+            ("stdin closed, a file as source", '"$0" m "$1" "$2" <&-', {}, WRITTEN, want),
+            ("stdin closed, as source", '"$0" m - "$2" <&-', {}, NOT_WRITTEN, None),
+            ("short writes to stdout", '"$0" m "$1" - >"$2"', dict(fault, FALVORI_FAULT="write:1:short"),
+             WRITTEN, want),
+        ]
+        if not os.path.exists(cs.LIBRARY):
+            cases = [c for c in cases if not c[2]]
+        for name, script, env, code, result in cases:
+            with self.subTest(case=name):
+                dst = self.path("ziel.txt")
+                if name == "all three closed":
+                    self.write(dst, b"old")
+                run = self.shell(script, src, dst, env=env)
+                self.assertEqual(run.returncode, code, run.stderr)
+                self.assertEqual(self.read(dst) if os.path.exists(dst) else None, result)
+                if os.path.exists(dst):
+                    os.remove(dst)
+
+    @unittest.skipUnless(os.path.exists(cs.LIBRARY), "the fault library is not built")
+    def test_a_failed_close_of_standard_output_is_a_failure(self):
+        src = self.write("quelle.txt", MAC_TEXT)
+        log = self.path("faults.log")
+        counted = self.shell('"$0" m "$1" - >/dev/null', src, env=dict(LD_PRELOAD=cs.LIBRARY,
+                                                                          FALVORI_FAULT_LOG=log))
+        self.assertEqual(counted.returncode, WRITTEN)
+        with open(log) as f:
+            closes = [int(line.split()[2]) for line in f if line.startswith("count close ")][0]
+        # The last close is that of standard output's copy.
+        run = self.shell('"$0" m "$1" - >/dev/null', src, env=dict(LD_PRELOAD=cs.LIBRARY,
+                                                                   FALVORI_FAULT=f"close:{closes}:EIO"))
+        self.assertEqual(run.returncode, FATAL, run.stderr)
+        self.assertEqual(e2e.failure_lines(run.stderr.decode()),
+                         [("-", "Standardausgabe kann nicht geschrieben werden", os.strerror(errno.EIO))])
+
+    def test_non_blocking_standard_input(self):
+        """Another program may hand over its pipe non-blocking: a read that
+        finds nothing yet waits."""
+        read_end, write_end = os.pipe()
+        os.set_blocking(read_end, False)
+        dst = self.path("ziel.txt")
+        proc = subprocess.Popen([e2e.PROGRAM, "m", "-", dst], stdin=read_end, stderr=subprocess.PIPE,
+                                env=dict(os.environ, temp=self.dir))
+        os.close(read_end)
+        for _ in range(3):
+            time.sleep(0.1)
+            os.write(write_end, MAC_TEXT)
+        os.close(write_end)
+        with proc.stderr:
+            err = proc.stderr.read()
+        self.assertEqual(proc.wait(20), WRITTEN, err)
+        self.assertEqual(self.read(dst), (MAC_TEXT * 3).decode("mac_roman").encode("cp1252"))
 
 
 if __name__ == "__main__":

@@ -7,7 +7,7 @@
  *
  * The n-th call (counted from 1) of that function fails with the error, or
  * moves at most half its bytes (never more than 4093, so that a short result
- * never ends on a block border), or moves none (zero: a kernel copy that
+ * never ends on a block border), or moves none (zero: a copy or a read that
  * ends early), or stops the process (SIGSTOP) and then makes the call, so
  * that a test can act in that moment. A close that fails has closed the
  * descriptor all the same, as on NFS. */
@@ -150,6 +150,7 @@ ssize_t pread64(int fd, void* buf, size_t size, off_t offset) {
     REAL(ssize_t, "pread64", int, void*, size_t, off_t);
     const int f = fault_for(PREAD, fd);
     if (f > 0) return errno = f, -1;
+    if (f == ZERO) return 0;
     return real(fd, buf, f == 0 ? shortened(size) : size, offset);
 }
 ssize_t pread(int fd, void* buf, size_t size, off_t offset) { return pread64(fd, buf, size, offset); }
