@@ -66,6 +66,10 @@ class FailureLines(e2e.E2ETestCase):
         cases = [
             ("missing source", ["m", missing, self.path("neu.txt")], {}, False,
              (missing, "Quelldatei kann nicht geöffnet werden", errno.ENOENT)),
+            ("missing source, in place", ["w", missing], {}, False,
+             (missing, "Quelldatei kann nicht geöffnet werden", errno.ENOENT)),
+            ("folder as source", ["m", folder, self.path("neu.txt")], {}, False,
+             (folder, "Quelldatei kann nicht geöffnet werden", errno.EISDIR)),
             ("a name that would break the line", ["m", self.path("a\nb\x1b[2J"), self.path("neu")],
              {}, False, (self.path("a?b?[2J"), "Quelldatei kann nicht geöffnet werden", errno.ENOENT)),
             ("folder as destination", ["m", src, folder], {}, False,
@@ -97,7 +101,11 @@ class FailureLines(e2e.E2ETestCase):
                 else:
                     run = self.run_program(args, env=env)
                 self.assertEqual(run.code, NOT_WRITTEN, run)
+                # Cancel ends it: one line, and nothing more.
+                self.assertEqual(run.stderr.count("\n"), 1, run)
                 self.assertEqual(e2e.failure_lines(run.stderr), [(path, action, os.strerror(err))])
+                self.assertEqual(self.read(src), MAC_TEXT)
+                self.assertEqual(os.listdir(folder), [])
 
 
 class Pipes(e2e.E2ETestCase):
