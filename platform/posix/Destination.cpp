@@ -6,9 +6,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "IntermediateFile.h"
 #include "PathParts.h"
-#include "PosixPlatform.h"
+#include "SystemError.h"
 
 namespace falvori {
 
@@ -63,7 +62,7 @@ Failure FollowLinks(const std::string& path, std::string& resolved) {
     std::string done;  // without links so far; empty for the root
     if (path.empty() || path[0] != '/') {
         char cwd[PATH_MAX];
-        if (!::getcwd(cwd, sizeof cwd)) return ErrnoFailure(errno);
+        if (!::getcwd(cwd, sizeof cwd)) return LastFailure();
         done = cwd[1] ? cwd : "";
     }
     std::vector<std::string> names;
@@ -82,7 +81,7 @@ Failure FollowLinks(const std::string& path, std::string& resolved) {
         struct stat st {};
         if (::lstat(next.c_str(), &st) != 0) {
             const int err = errno;
-            if (err != ENOENT || !names.empty() || lastFromLink) return ErrnoFailure(err);
+            if (err != ENOENT || !names.empty() || lastFromLink) return SystemFailure(err);
             resolved = next;
             return {};
         }
@@ -90,14 +89,14 @@ Failure FollowLinks(const std::string& path, std::string& resolved) {
             done = next;
             continue;
         }
-        if (++links > kMaxLinks) return ErrnoFailure(ELOOP);
+        if (++links > kMaxLinks) return SystemFailure(ELOOP);
         struct stat folder {};
         if (::stat(done.empty() ? "/" : done.c_str(), &folder) == 0 && (folder.st_mode & S_ISVTX) &&
             (folder.st_mode & S_IWOTH) && st.st_uid != ::geteuid() && st.st_uid != folder.st_uid)
-            return ErrnoFailure(EACCES);
+            return SystemFailure(EACCES);
         char target[PATH_MAX];
         const ssize_t n = ::readlink(next.c_str(), target, sizeof target);
-        if (n < 0 || n == sizeof target) return ErrnoFailure(n < 0 ? errno : ENAMETOOLONG);
+        if (n < 0 || n == sizeof target) return SystemFailure(n < 0 ? errno : ENAMETOOLONG);
         if (names.empty()) lastFromLink = true;
         PushNames(std::string(target, static_cast<std::size_t>(n)), names);
         if (target[0] == '/') done.clear();
@@ -115,14 +114,14 @@ Failure InspectDestination(const std::string& to, Destination& d) {
     d.name = NameIn(d.path);
     struct stat st {};
     if (::lstat(d.path.c_str(), &st) != 0) {
-        if (errno != ENOENT) return ErrnoFailure(errno);
+        if (errno != ENOENT) return LastFailure();
         d.way = ReplaceWay::New;
         return {};
     }
-    if (S_ISDIR(st.st_mode)) return ErrnoFailure(EISDIR);
+    if (S_ISDIR(st.st_mode)) return SystemFailure(EISDIR);
     if (!S_ISREG(st.st_mode)) return NotRegularFileFailure();
     // A file without any write permission is read-only, for root too.
-    if ((st.st_mode & 0222) == 0 || ::access(d.path.c_str(), W_OK) != 0) return ErrnoFailure(EACCES);
+    if ((st.st_mode & 0222) == 0 || ::access(d.path.c_str(), W_OK) != 0) return SystemFailure(EACCES);
     d.old = st;
     d.way = CanReplaceAtomically(d) ? ReplaceWay::Replace : ReplaceWay::InPlace;
     return {};

@@ -8,28 +8,26 @@
 
 #include "PathParts.h"
 #include "PosixCopy.h"
-#include "PosixPlatform.h"
+#include "SystemError.h"
 #include "ReplaceDestination.h"
 #include "SameFile.h"
 
 namespace falvori {
 
-Failure NotRegularFileFailure() { return {EINVAL, "Not a regular file"}; }
-
 namespace {
 
 Failure CheckOurs(const struct stat& st) {
     if (!S_ISREG(st.st_mode)) return NotRegularFileFailure();
-    if (st.st_uid != ::geteuid()) return ErrnoFailure(EPERM);
+    if (st.st_uid != ::geteuid()) return SystemFailure(EPERM);
     // A second name would let someone else read or keep what we write.
-    if (st.st_nlink != 1) return ErrnoFailure(EMLINK);
+    if (st.st_nlink != 1) return SystemFailure(EMLINK);
     return {};
 }
 
 constexpr int kOpenFlags = O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 
 std::nullptr_t Fail(Failure& failure, int err) {
-    failure = ErrnoFailure(err);
+    failure = SystemFailure(err);
     return nullptr;
 }
 
@@ -92,25 +90,19 @@ std::unique_ptr<PosixIntermediate> PosixIntermediate::Create(const std::string& 
         if (opened.st_size > 0 && ::ftruncate(fd.Get(), 0) != 0) return Fail(failure, errno);
         if ((opened.st_mode & 07777) != 0600 && ::fchmod(fd.Get(), 0600) != 0) return Fail(failure, errno);
         // The core closes its own descriptor; ours keeps the file and the lock.
-        file->writer_.Reset(::fcntl(fd.Get(), F_DUPFD_CLOEXEC, 0));
-        if (!file->writer_) return Fail(failure, errno);
+        UniqueFd writer(::fcntl(fd.Get(), F_DUPFD_CLOEXEC, 0));
+        if (!writer) return Fail(failure, errno);
+        file->writer_ = PosixFile::Owning(std::move(writer));
         return file;
     }
     return Fail(failure, EBUSY);
 }
 
-IoResult PosixIntermediate::Read(void*, std::size_t) { return {0, ErrnoFailure(EBADF)}; }
+IoResult PosixIntermediate::Read(void*, std::size_t) { return {0, SystemFailure(EBADF)}; }
 
-IoResult PosixIntermediate::Write(const void* data, std::size_t size) {
-    for (;;) {
-        const ssize_t n = ::write(writer_.Get(), data, size);
-        if (n > 0) return {static_cast<std::size_t>(n), {}};
-        const int err = n == 0 ? ENOSPC : errno;
-        if (err != EINTR) return {0, ErrnoFailure(err)};
-    }
-}
+IoResult PosixIntermediate::Write(const void* data, std::size_t size) { return writer_->Write(data, size); }
 
-Failure PosixIntermediate::Close() { return writer_.Close(); }
+Failure PosixIntermediate::Close() { return writer_->Close(); }
 
 Failure PosixIntermediate::PlaceAt(const std::string& to) {
     Placed placed;
@@ -135,7 +127,7 @@ Failure PosixIntermediate::Remove() {
         if (::fstat(held_.Get(), &ours) == 0 &&
             ::fstatat(folder_.Get(), name_.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && SameFile(ours, named) &&
             ::unlinkat(folder_.Get(), name_.c_str(), 0) != 0)
-            return ErrnoFailure(errno);
+            return LastFailure();
     }
     settle_.Reset();
     folder_.Reset();

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "Platform.h"
+#include "PosixFile.h"
 #include "UniqueFd.h"
 
 namespace falvori {
@@ -40,7 +41,7 @@ public:
 private:
     PosixIntermediate() = default;
 
-    UniqueFd writer_;
+    std::unique_ptr<PosixFile> writer_;
     UniqueFd held_;    // open and locked until removed or placed
     UniqueFd folder_;  // the checked folder it lies in
     std::string name_;
@@ -48,9 +49,5 @@ private:
     bool placed_ = false;
     UniqueFd settle_;  // the folder that took a replacing rename, flushed after it
 };
-
-// The description for a destination or intermediate file that is no
-// ordinary file; Linux has no error number of its own for it.
-Failure NotRegularFileFailure();
 
 }  // namespace falvori

@@ -6,7 +6,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "PosixPlatform.h"
+#include "SystemError.h"
 
 namespace falvori {
 
@@ -28,7 +28,7 @@ Failure CopyAll(int in, int out, off_t size) {
         const ssize_t n = ::copy_file_range(in, &inPos, out, &outPos, std::min<std::size_t>(size - pos, kChunk), 0);
         if (n > 0) pos += n;
         if (n > 0 || (n < 0 && errno == EINTR)) continue;
-        if (n < 0 && !KernelCannotCopy(errno)) return ErrnoFailure(errno);
+        if (n < 0 && !KernelCannotCopy(errno)) return LastFailure();
         break;
     }
     // Between file systems: still without passing the data through this
@@ -39,7 +39,7 @@ Failure CopyAll(int in, int out, off_t size) {
             const ssize_t n = ::sendfile(out, in, &inPos, std::min<std::size_t>(size - pos, kChunk));
             if (n > 0) pos += n;
             if (n > 0 || (n < 0 && errno == EINTR)) continue;
-            if (n < 0 && !KernelCannotCopy(errno)) return ErrnoFailure(errno);
+            if (n < 0 && !KernelCannotCopy(errno)) return LastFailure();
             break;
         }
     }
@@ -48,11 +48,11 @@ Failure CopyAll(int in, int out, off_t size) {
         const ssize_t n = ::pread(in, buffer.data(), std::min<std::size_t>(size - pos, buffer.size()), pos);
         if (n < 0 && errno == EINTR) continue;
         // Ending before its size: the file is not what it claims.
-        if (n <= 0) return ErrnoFailure(n == 0 ? ENODATA : errno);
+        if (n <= 0) return SystemFailure(n == 0 ? ENODATA : errno);
         for (ssize_t done = 0; done < n;) {
             const ssize_t w = ::pwrite(out, buffer.data() + done, static_cast<std::size_t>(n - done), pos);
             if (w < 0 && errno == EINTR) continue;
-            if (w <= 0) return ErrnoFailure(w == 0 ? ENOSPC : errno);
+            if (w <= 0) return SystemFailure(w == 0 ? ENOSPC : errno);
             done += w;
             pos += w;
         }
@@ -62,7 +62,7 @@ Failure CopyAll(int in, int out, off_t size) {
 
 Failure SyncFile(int fd) {
     while (::fsync(fd) != 0)
-        if (errno != EINTR) return ErrnoFailure(errno);
+        if (errno != EINTR) return LastFailure();
     return {};
 }
 
@@ -71,7 +71,7 @@ Failure SyncFolder(int fd) {
         const int err = errno;
         // Some file systems cannot flush a folder; their renames are as durable as they get.
         if (err == EINVAL || err == EROFS) return {};
-        if (err != EINTR) return ErrnoFailure(err);
+        if (err != EINTR) return SystemFailure(err);
     }
     return {};
 }

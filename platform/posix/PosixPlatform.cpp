@@ -17,10 +17,9 @@
 #include "PathParts.h"
 #include "PosixFile.h"
 #include "StandardStreams.h"
+#include "SystemError.h"
 
 namespace falvori {
-
-Failure ErrnoFailure(int err) { return {err, std::strerror(err)}; }
 
 PosixPlatform::PosixPlatform(int argc, char** argv)
     : words_(argv + (argc > 0 ? 1 : 0), argv + argc),
@@ -37,7 +36,7 @@ PosixPlatform::PosixPlatform(int argc, char** argv)
 Result<std::string> PosixPlatform::ProgramFolder() {
     std::string path(PATH_MAX, '\0');
     const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
-    if (n <= 0) return {{}, ErrnoFailure(n < 0 ? errno : ENOENT)};
+    if (n <= 0) return {{}, SystemFailure(n < 0 ? errno : ENOENT)};
     path.resize(static_cast<std::size_t>(n));
     return {FolderOf(path), {}};
 }
@@ -126,11 +125,11 @@ int PosixPlatform::AskOnTerminal(bool retry) {
 
 std::unique_ptr<File> PosixPlatform::OpenStandardInput(Failure& failure) {
     if (closedAtStart_ & (1u << STDIN_FILENO)) {
-        failure = ErrnoFailure(EBADF);
+        failure = SystemFailure(EBADF);
         return nullptr;
     }
     inputIsSource_ = true;
-    return std::make_unique<StreamFile>(STDIN_FILENO);
+    return PosixFile::Stream(STDIN_FILENO);
 }
 
 bool PosixPlatform::NamesOutputStream(const std::string& path) { return DescriptorNamed(path) >= 0; }
@@ -139,40 +138,32 @@ std::unique_ptr<File> PosixPlatform::OpenOutputStream(const std::string& path, c
                                                       Failure& failure) {
     const int fd = DescriptorNamed(path);
     if (std::find(startedWith_.begin(), startedWith_.end(), fd) == startedWith_.end()) {
-        failure = ErrnoFailure(EBADF);
+        failure = SystemFailure(EBADF);
         return nullptr;
     }
-    int sourceFd = -1;
-    if (auto* file = dynamic_cast<const PosixFile*>(&source)) sourceFd = file->Fd();
-    if (auto* stream = dynamic_cast<const StreamFile*>(&source)) sourceFd = stream->Fd();
-    failure = NotTheSameFile(sourceFd, fd);
+    failure = NotTheSameFile(static_cast<const PosixFile&>(source).Fd(), fd);
     if (failure) return nullptr;
-    return std::make_unique<StreamFile>(fd);
+    return PosixFile::Stream(fd);
 }
 
 std::unique_ptr<File> PosixPlatform::OpenForReading(const std::string& path, Failure& failure) {
     if (path == "-") return OpenStandardInput(failure);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        failure = ErrnoFailure(errno);
-        return nullptr;
-    }
-    auto file = std::make_unique<PosixFile>(fd);
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        failure = ErrnoFailure(errno);
+    if (!fd || ::fstat(fd.Get(), &st) != 0) {
+        failure = LastFailure();
         return nullptr;
     }
     if (S_ISDIR(st.st_mode)) {
-        failure = ErrnoFailure(EISDIR);
+        failure = SystemFailure(EISDIR);
         return nullptr;
     }
     // A shared lock while we read, so that CreateForWriting refuses this very
     // file (a source that is the intermediate file) instead of emptying it,
     // as Windows refuses to write a file open for reading. When another
     // program holds a lock on it, we read without one.
-    (void)::flock(fd, LOCK_SH | LOCK_NB);
-    return file;
+    (void)::flock(fd.Get(), LOCK_SH | LOCK_NB);
+    return PosixFile::Owning(std::move(fd));
 }
 
 std::unique_ptr<Intermediate> PosixPlatform::CreateIntermediate(const std::string& path, Failure& failure) {
@@ -186,7 +177,7 @@ Failure PosixPlatform::FileExists(const std::string& path, bool& present) {
     if (::stat(path.c_str(), &st) != 0) {
         const int err = errno;
         if (err == ENOENT || err == ENOTDIR) return {};
-        return ErrnoFailure(err);
+        return SystemFailure(err);
     }
     present = S_ISREG(st.st_mode);
     return {};

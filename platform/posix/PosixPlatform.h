@@ -57,9 +57,6 @@ private:
     std::string privateTempFolder_;  // our own, when neither temp nor TMPDIR names one
 };
 
-// The system's description of errno value err.
-Failure ErrnoFailure(int err);
-
 // How the program is called, for a command line it does not understand.
 inline constexpr const char* kUsageLine =
     "Aufruf: falvori m|w QUELLDATEI [ZIELDATEI]   (m: Mac -> Win, w: Win -> Mac)";

@@ -12,7 +12,7 @@
 #include "FileAttributes.h"
 #include "IntermediateFile.h"
 #include "PosixCopy.h"
-#include "PosixPlatform.h"
+#include "SystemError.h"
 #include "SameFile.h"
 
 namespace falvori {
@@ -89,7 +89,7 @@ Outcome MoveIntoPlace(PosixIntermediate& ours, int folder, const Destination& d)
     // A new destination never replaces a file that appeared meanwhile.
     if (given && !failure &&
         ::renameat2(ours.Folder(), ours.Name().c_str(), folder, d.name.c_str(), replace ? 0 : RENAME_NOREPLACE) != 0)
-        failure = ErrnoFailure(errno);
+        failure = LastFailure();
     if (!given || failure) {
         (void)GiveAttributes(ours.Fd(), before);  // ours again where it stays
         // A bind mount, or no RENAME_NOREPLACE: the copy does the job.
@@ -125,15 +125,15 @@ public:
         // An unnamed file gets its name through /proc (missing in some chroots).
         if (::access("/proc/self/fd", X_OK) == 0) {
             fd_.Reset(::openat(folder_, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode));
-            if (!fd_ && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return ErrnoFailure(errno);
+            if (!fd_ && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return LastFailure();
         }
         unnamed_ = bool(fd_);
         for (int attempt = 0; attempt < 100 && !fd_; ++attempt) {
             name_ = RandomName();
             fd_.Reset(::openat(folder_, name_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode));
-            if (!fd_ && errno != EEXIST) return ErrnoFailure(errno);
+            if (!fd_ && errno != EEXIST) return LastFailure();
         }
-        if (!fd_ || ::fstat(fd_.Get(), &st_) != 0) return ErrnoFailure(fd_ ? errno : EEXIST);
+        if (!fd_ || ::fstat(fd_.Get(), &st_) != 0) return SystemFailure(fd_ ? errno : EEXIST);
         return {};
     }
 
@@ -146,9 +146,9 @@ public:
             if (::linkat(AT_FDCWD, self.c_str(), folder_, tried.c_str(), AT_SYMLINK_FOLLOW) == 0)
                 name_ = tried;
             else if (errno != EEXIST || !replace)
-                return ErrnoFailure(errno);
+                return LastFailure();
         }
-        if (name_.empty()) return ErrnoFailure(EEXIST);
+        if (name_.empty()) return SystemFailure(EEXIST);
         if (Failure f = fd_.Close()) return f;
         if (name_ == name) {
             name_.clear();  // linked under its own name: done
@@ -160,7 +160,7 @@ public:
             moved = ::linkat(folder_, name_.c_str(), folder_, name.c_str(), 0);
             if (moved == 0) return {};  // the destructor drops the first name
         }
-        if (moved != 0) return ErrnoFailure(errno);
+        if (moved != 0) return LastFailure();
         name_.clear();
         return {};
     }
@@ -179,7 +179,7 @@ Outcome CopyBeside(int in, int folder, const Destination& d) {
     FileAttributes wanted;
     if (replace && !OldAttributes(d, wanted)) return Outcome::InPlaceOnly;
     struct stat source {};
-    if (::fstat(in, &source) != 0) return Failed(ErrnoFailure(errno));
+    if (::fstat(in, &source) != 0) return Failed(LastFailure());
     NewFile out(folder);
     Failure failure = out.Create(replace ? 0600 : 0666);
     if (!failure) failure = CopyAll(in, out.Fd(), source.st_size);
@@ -196,14 +196,14 @@ Outcome CopyBeside(int in, int folder, const Destination& d) {
 // system lets us.
 Failure WriteInPlace(int in, const Destination& d) {
     UniqueFd out(::open(d.path.c_str(), O_WRONLY | kOpenExisting));
-    if (!out) return ErrnoFailure(errno);
+    if (!out) return LastFailure();
     struct stat st {}, source {};
-    if (::fstat(out.Get(), &st) != 0 || ::fstat(in, &source) != 0) return ErrnoFailure(errno);
-    if (!S_ISREG(st.st_mode) || !SameFile(st, d.old)) return ErrnoFailure(EAGAIN);  // changed meanwhile
+    if (::fstat(out.Get(), &st) != 0 || ::fstat(in, &source) != 0) return LastFailure();
+    if (!S_ISREG(st.st_mode) || !SameFile(st, d.old)) return SystemFailure(EAGAIN);  // changed meanwhile
     char caps[64];
     const ssize_t capsSize = ::fgetxattr(out.Get(), "security.capability", caps, sizeof caps);
     if (Failure f = CopyAll(in, out.Get(), source.st_size)) return f;
-    if (::ftruncate(out.Get(), source.st_size) != 0) return ErrnoFailure(errno);
+    if (::ftruncate(out.Get(), source.st_size) != 0) return LastFailure();
     if (::fstat(out.Get(), &st) == 0 && (st.st_mode & 07777) != (d.old.st_mode & 07777))
         (void)::fchmod(out.Get(), d.old.st_mode & 07777);
     if (capsSize > 0) (void)::fsetxattr(out.Get(), "security.capability", caps, static_cast<std::size_t>(capsSize), 0);
@@ -217,11 +217,11 @@ Failure ReplaceDestination(PosixIntermediate& ours, const std::string& to, Place
     Destination d;
     if (Failure f = InspectDestination(to, d)) return f;
     struct stat source {};
-    if (::fstat(ours.Fd(), &source) != 0) return ErrnoFailure(errno);
+    if (::fstat(ours.Fd(), &source) != 0) return LastFailure();
     // The intermediate file named as destination would be deleted right after.
-    if (d.way != ReplaceWay::New && SameFile(source, d.old)) return ErrnoFailure(EBUSY);
+    if (d.way != ReplaceWay::New && SameFile(source, d.old)) return SystemFailure(EBUSY);
     UniqueFd folder(::open(d.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!folder) return ErrnoFailure(errno);
+    if (!folder) return LastFailure();
 
     Outcome outcome = Outcome::InPlaceOnly;
     if (d.way != ReplaceWay::InPlace) {

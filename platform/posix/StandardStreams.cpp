@@ -2,59 +2,13 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "PosixPlatform.h"
+#include "SystemError.h"
 #include "SameFile.h"
 
 namespace falvori {
-
-namespace {
-
-// A descriptor that another program left non-blocking waits here instead of
-// failing with EAGAIN.
-void WaitUntilReady(int fd, short events) {
-    pollfd p{fd, events, 0};
-    while (::poll(&p, 1, -1) < 0 && errno == EINTR) {
-    }
-}
-
-}  // namespace
-
-IoResult StreamFile::Read(void* buffer, std::size_t size) {
-    for (;;) {
-        const ssize_t n = ::read(fd_, buffer, size);
-        if (n >= 0) return {static_cast<std::size_t>(n), {}};
-        const int err = errno;
-        if (err == EAGAIN || err == EWOULDBLOCK)
-            WaitUntilReady(fd_, POLLIN);
-        else if (err != EINTR)
-            return {0, ErrnoFailure(err)};
-    }
-}
-
-IoResult StreamFile::Write(const void* data, std::size_t size) {
-    for (;;) {
-        const ssize_t n = ::write(fd_, data, size);
-        if (n > 0) return {static_cast<std::size_t>(n), {}};
-        const int err = n == 0 ? ENOSPC : errno;
-        if (err == EAGAIN || err == EWOULDBLOCK)
-            WaitUntilReady(fd_, POLLOUT);
-        else if (err != EINTR)
-            return {0, ErrnoFailure(err)};
-    }
-}
-
-Failure StreamFile::Close() {
-    // Closing a duplicate reports delayed write errors (NFS, quotas) without
-    // giving the descriptor number to the next file opened.
-    const int copy = ::fcntl(fd_, F_DUPFD_CLOEXEC, 3);
-    if (copy < 0) return ErrnoFailure(errno);
-    if (::close(copy) != 0 && errno != EINTR) return ErrnoFailure(errno);
-    return {};
-}
 
 Failure NotTheSameFile(int sourceFd, int outputFd) {
     struct stat in {}, out {};

@@ -1,4 +1,5 @@
-// Standard input and output as the core's File, for "-" on the command line.
+// The standard streams: which of them a name means, and whether they may be
+// written.
 #pragma once
 
 #include <string>
@@ -6,22 +7,6 @@
 #include "Platform.h"
 
 namespace falvori {
-
-// One of the standard descriptors. It stays open for the rest of the
-// program: close() only reports what the system still had to say about
-// data already written.
-class StreamFile : public File {
-public:
-    explicit StreamFile(int fd) : fd_(fd) {}
-
-    IoResult Read(void* buffer, std::size_t size) override;
-    IoResult Write(const void* data, std::size_t size) override;
-    Failure Close() override;
-    int Fd() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 // Refuses writing into the ordinary file that is being read (as in
 // "falvori m a - >> a"), which would grow without end.

@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "PosixPlatform.h"
+#include "SystemError.h"
 
 namespace falvori {
 
@@ -10,7 +10,7 @@ Failure UniqueFd::Close() {
     const int fd = Release();
     if (fd < 0) return {};
     // Linux releases the descriptor even when close fails; EINTR is no loss.
-    if (::close(fd) != 0 && errno != EINTR) return ErrnoFailure(errno);
+    if (::close(fd) != 0 && errno != EINTR) return LastFailure();
     return {};
 }
 
