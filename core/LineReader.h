@@ -16,8 +16,9 @@ public:
     // True when no character is left.
     bool AtEnd(Failure& failure);
 
-    // Hands each character of the next line to sink and consumes the line
-    // end. Returns a failure of the underlying read, if any.
+    // Hands each character of the next line to `sink`. The LF of a CR LF is
+    // left to the next AtEnd(), which every line read comes after. Returns a
+    // failure of the underlying read, if any.
     template <typename Sink>
     Failure ReadLine(Sink&& sink) {
         Failure failure;
@@ -28,10 +29,6 @@ public:
             if (c == '\r') {
                 skipLineFeed_ = true;
                 return failure;
-            }
-            if (skipLineFeed_) {
-                skipLineFeed_ = false;
-                if (c == '\n') continue;
             }
             sink(c);
         }
