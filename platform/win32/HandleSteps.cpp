@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "LongPath.h"
+#include "Owned.h"
 #include "SystemError.h"
 
 namespace falvori {
@@ -13,6 +14,7 @@ namespace falvori {
 namespace {
 
 constexpr DWORD kBufferSize = 256 * 1024;
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 }  // namespace
 
@@ -85,6 +87,29 @@ bool OpenedUnderName(HANDLE file, const std::wstring& leaf) {
     const std::wstring opened = LeafName(name);
     return CompareStringOrdinal(opened.c_str(), static_cast<int>(opened.size()), leaf.c_str(),
                                 static_cast<int>(leaf.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
+    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+           a.nFileIndexLow == b.nFileIndexLow;
+}
+
+Failure FlushFolder(const std::wstring& folder) {
+    // FlushFileBuffers needs the right to write; in a folder that is the
+    // right to add a file, which the rename into it needed as well.
+    OwnedHandle handle(CreateFileW(folder.c_str(), FILE_ADD_FILE, kShareAll, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    DWORD error = handle.Valid() ? 0 : GetLastError();
+    if (!error && !FlushFileBuffers(handle.Get())) error = GetLastError();
+    switch (error) {
+        case 0:
+        case ERROR_INVALID_FUNCTION:   // a file system driver without the request
+        case ERROR_NOT_SUPPORTED:      // a network redirector without it
+        case ERROR_INVALID_PARAMETER:  // a server, or a Linux file system under Wine, that syncs no folder
+            return {};
+        default:
+            return SystemFailure(error);
+    }
 }
 
 Failure Describe(HANDLE file, BY_HANDLE_FILE_INFORMATION& info) {

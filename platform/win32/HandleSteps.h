@@ -28,6 +28,14 @@ Failure RenameByHandle(HANDLE file, const std::wstring& systemPath, bool replace
 // without telling (Wine, on a Linux symbolic link) reports its target's name.
 bool OpenedUnderName(HANDLE file, const std::wstring& leaf);
 
+// Whether both describe the same file of the same volume.
+bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b);
+
+// Flushes the folder's entries, where a rename left the new name. File
+// systems that keep nothing of the kind to flush (FAT, network drives) say
+// so, and that is no failure.
+Failure FlushFolder(const std::wstring& folder);
+
 // Volume serial number, file index, links, attributes of an open file.
 Failure Describe(HANDLE file, BY_HANDLE_FILE_INFORMATION& info);
 

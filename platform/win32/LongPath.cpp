@@ -70,4 +70,8 @@ bool HasWildcard(const std::wstring& path) {
 
 std::wstring LeafName(const std::wstring& path) { return path.substr(LeafStart(path)); }
 
+std::wstring FolderOf(const std::wstring& systemPath) {
+    return systemPath.substr(0, systemPath.rfind(L'\\') + 1);
+}
+
 }  // namespace falvori

@@ -23,4 +23,8 @@ bool HasWildcard(const std::wstring& path);
 // The last component of path (after the last \ or / or drive colon).
 std::wstring LeafName(const std::wstring& path);
 
+// The folder of a path in the \\?\ form, with its trailing backslash (so
+// that the root folder is "\\?\C:\", not the volume "\\?\C:").
+std::wstring FolderOf(const std::wstring& systemPath);
+
 }  // namespace falvori

@@ -87,11 +87,6 @@ Failure Inspect(Destination& d) {
     return {};
 }
 
-bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
-    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
-           a.nFileIndexLow == b.nFileIndexLow;
-}
-
 // What a new file in the destination's folder gets from it, and the
 // folder's volume.
 Failure ProbeFolder(const std::wstring& destination, SecurityBytes& security, DWORD& volume) {
@@ -121,7 +116,7 @@ bool CannotCarry(const Failure& failure) {
 }
 
 // The intermediate file itself takes the destination's name.
-Failure MoveInto(HANDLE source, const Destination& d, const Carried& carried, bool& moved) {
+Failure MoveInto(HANDLE source, const Destination& d, const Carried& carried, Placed& placed) {
     SecurityBytes before;
     if (Failure failure = ReadSecurity(source, before)) return failure;
     const bool replace = d.way == Way::Replace;
@@ -134,8 +129,8 @@ Failure MoveInto(HANDLE source, const Destination& d, const Carried& carried, bo
         GiveSecurity(source, before);  // back as it was where it stays
         return failure;
     }
-    moved = true;
-    return replace ? Flush(source) : Failure{};
+    placed.moved = true;
+    return {};
 }
 
 Failure WriteInPlace(HANDLE source, const Destination& d) {
@@ -153,7 +148,7 @@ Failure WriteInPlace(HANDLE source, const Destination& d) {
     return closeError ? SystemFailure(closeError) : Failure{};
 }
 
-Failure Atomic(HANDLE source, bool mayMove, const Destination& d, bool& moved) {
+Failure Atomic(HANDLE source, const Destination& d, Placed& placed) {
     const bool replace = d.way == Way::Replace;
     SecurityBytes folderGives;
     DWORD volume = d.info.dwVolumeSerialNumber;
@@ -164,21 +159,21 @@ Failure Atomic(HANDLE source, bool mayMove, const Destination& d, bool& moved) {
     carried.security = replace ? &d.security : nullptr;
     carried.info = replace ? &d.info : nullptr;
     BY_HANDLE_FILE_INFORMATION own{};
-    if (mayMove && !Describe(source, own) && own.dwVolumeSerialNumber == volume) {
+    if (!Describe(source, own) && own.dwVolumeSerialNumber == volume) {
         Carried moving = carried;
         if (!replace) moving.security = &folderGives;  // not the private one of the temp folder
-        Failure failure = MoveInto(source, d, moving, moved);
-        if (!failure || moved) return failure;
+        Failure failure = MoveInto(source, d, moving, placed);
+        if (!failure) return failure;
         // Another volume after all, or the folder's security cannot be given:
         // a new file made in the folder has it by itself.
         if (failure.code != ERROR_NOT_SAME_DEVICE && !(CannotCarry(failure) && !replace)) return failure;
     }
-    return CopyOver(source, d.path, replace, carried);
+    return CopyOver(source, d.path, replace, carried, placed.copy);
 }
 
 }  // namespace
 
-Failure ReplaceDestination(HANDLE source, bool mayMove, const std::wstring& destination, bool& moved) {
+Failure ReplaceDestination(HANDLE source, const std::wstring& destination, Placed& placed) {
     Destination d;
     d.path = SystemPath(destination);
     if (Failure failure = Inspect(d)) return failure;
@@ -188,8 +183,9 @@ Failure ReplaceDestination(HANDLE source, bool mayMove, const std::wstring& dest
         if (!Describe(source, own) && SameFile(own, d.info)) return SystemFailure(ERROR_SHARING_VIOLATION);
     }
     if (d.way != Way::InPlace) {
-        Failure failure = Atomic(source, mayMove, d, moved);
-        if (!failure || moved || d.way == Way::New || !CannotCarry(failure)) return failure;
+        Failure failure = Atomic(source, d, placed);
+        placed.replaced = !failure && d.way == Way::Replace;
+        if (!failure || d.way == Way::New || !CannotCarry(failure)) return failure;
     }
     return WriteInPlace(source, d);
 }

@@ -261,6 +261,8 @@ TEST_F(Win32FilesTest, WrittenFileStaysLockedUntilDeleted) {
     const std::wstring copy = L"Z:\\dev\\shm\\falvori-kopie-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
     failure = file->PlaceAt(U(copy));
     EXPECT_FALSE(failure) << failure.text;
+    failure = file->Settle();
+    EXPECT_FALSE(failure) << failure.text;
     EXPECT_EQ(ReadBytes(copy), "neu");
     DeleteFileW(copy.c_str());
     EXPECT_EQ(othersTry(), static_cast<DWORD>(ERROR_SHARING_VIOLATION)) << "unlocked before deletion";
@@ -371,6 +373,7 @@ TEST_F(Win32FilesTest, DestinationThatIsNoOrdinaryFileIsRefused) {
 // under Wine), its other names, the file a link leads to. With the
 // intermediate file on the destination's drive, the file itself moves into
 // place, and its name is free at once; from another drive it is copied.
+// Settled, it is open to other programs again.
 TEST_F(Win32FilesTest, ReplacedDestinationStaysWhatItWas) {
     struct Kind {
         const char* name;
@@ -417,6 +420,8 @@ TEST_F(Win32FilesTest, ReplacedDestinationStaysWhatItWas) {
             ASSERT_EQ(file->Write("neu", 3).count, 3u);
             ASSERT_FALSE(file->Close());
             failure = file->PlaceAt(U(target));
+            ASSERT_FALSE(failure) << failure.text;
+            failure = file->Settle();
             ASSERT_FALSE(failure) << failure.text;
             EXPECT_EQ(ReadBytes(target), "neu");
             kind.check(target);

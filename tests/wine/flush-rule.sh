@@ -1,7 +1,8 @@
 #!/bin/bash
 # Falvori.exe flushes a file that replaces a destination before the rename
-# and after it, and does not flush a new destination (the source stays).
-# Seen from Linux: Wine turns a flush into fsync.
+# and after it, then the folder that took the new name; a new destination
+# is not flushed (the source stays). Seen from Linux: Wine turns a flush
+# into fsync.
 #
 #   flush-rule.sh FALVORI.exe BUILD_DIR
 # Exit code 77: strace is missing.
@@ -18,12 +19,19 @@ printf 'Gr\x8a\xa7e\r' >"$dir/quelle.txt"
 windows() { local p="Z:$1"; echo "${p//\//\\}"; }
 
 # The flushes in their order: B of a file still under another name (before
-# the rename, which Wine's server does), A of the destination (after it).
+# the rename, which Wine's server does), A of the destination (after it),
+# F of the destination's folder.
 flushes() {
     FALVORI_BUILD_DIR="$build" strace -f -qq -y -o "$dir/trace" -e trace=fsync,fdatasync \
         "$here/wine-run" "$exe" m "$(windows "$dir/quelle.txt")" "$(windows "$dir/ziel.txt")" || return 1
     [ "$(od -An -tx1 "$dir/ziel.txt" | tr -d ' \n')" = "4772e4df650d" ] || { echo "wrong bytes" >&2; return 1; }
-    grep -E '(fsync|fdatasync)\(.*= 0' "$dir/trace" | sed -E 's/.*ziel\.txt>.*/A/; t; s/.*/B/' | tr -d '\n'
+    grep -E '(fsync|fdatasync)\(.*= 0' "$dir/trace" | while read -r line; do
+        case "$line" in
+            *"<$dir/ziel.txt>"*) printf A ;;
+            *"<$dir>"*) printf F ;;
+            *) printf B ;;
+        esac
+    done
 }
 
 status=0
@@ -31,7 +39,7 @@ new="$(flushes)" || exit 1
 [ -z "$new" ] || { echo "new destination flushed: $new" >&2; status=1; }
 printf 'alt\r\n' >"$dir/ziel.txt"
 replaced="$(flushes)" || exit 1
-[ "$replaced" = "BA" ] || { echo "replaced destination: $replaced, not BA" >&2; status=1; }
+[ "$replaced" = "BAF" ] || { echo "replaced destination: $replaced, not BAF" >&2; status=1; }
 echo "new: ${new:-nothing}; replaced: $replaced"
 rm -rf "$dir"
 exit $status
