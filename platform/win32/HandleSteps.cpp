@@ -16,6 +16,24 @@ namespace {
 constexpr DWORD kBufferSize = 256 * 1024;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
+std::wstring FinalPath(HANDLE file) {
+    std::wstring name(MAX_PATH, L'\0');
+    DWORD n = GetFinalPathNameByHandleW(file, name.data(), static_cast<DWORD>(name.size()), FILE_NAME_NORMALIZED);
+    if (n >= name.size()) {
+        name.resize(n);
+        n = GetFinalPathNameByHandleW(file, name.data(), static_cast<DWORD>(name.size()), FILE_NAME_NORMALIZED);
+    }
+    if (n == 0 || n >= name.size()) return {};
+    name.resize(n);
+    return name;
+}
+
+bool DescribeFolder(const std::wstring& folder, BY_HANDLE_FILE_INFORMATION& info) {
+    OwnedHandle handle(CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return handle.Valid() && GetFileInformationByHandle(handle.Get(), &info);
+}
+
 }  // namespace
 
 Failure CopyBytes(HANDLE from, HANDLE to) {
@@ -75,18 +93,16 @@ Failure RenameByHandle(HANDLE file, const std::wstring& systemPath, bool replace
     return {};
 }
 
-bool OpenedUnderName(HANDLE file, const std::wstring& leaf) {
-    std::wstring name(MAX_PATH, L'\0');
-    DWORD n = GetFinalPathNameByHandleW(file, name.data(), static_cast<DWORD>(name.size()), FILE_NAME_NORMALIZED);
-    if (n >= name.size()) {
-        name.resize(n);
-        n = GetFinalPathNameByHandleW(file, name.data(), static_cast<DWORD>(name.size()), FILE_NAME_NORMALIZED);
-    }
-    if (n == 0 || n >= name.size()) return true;
-    name.resize(n);
-    const std::wstring opened = LeafName(name);
-    return CompareStringOrdinal(opened.c_str(), static_cast<int>(opened.size()), leaf.c_str(),
-                                static_cast<int>(leaf.size()), TRUE) == CSTR_EQUAL;
+bool OpenedUnderName(HANDLE file, const std::wstring& systemPath) {
+    const std::wstring opened = FinalPath(file);
+    BY_HANDLE_FILE_INFORMATION named{}, holding{};
+    if (opened.empty() || !DescribeFolder(FolderOf(systemPath), named) || !DescribeFolder(FolderOf(opened), holding))
+        return true;
+    if (!SameFile(named, holding)) return false;
+    const std::wstring asked = LeafName(LongLeafPath(systemPath));
+    const std::wstring found = LeafName(opened);
+    return CompareStringOrdinal(found.c_str(), static_cast<int>(found.size()), asked.c_str(),
+                                static_cast<int>(asked.size()), TRUE) == CSTR_EQUAL;
 }
 
 bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {

@@ -21,7 +21,7 @@ DWORD Refusal(HANDLE file, const std::wstring& systemPath) {
     if (!GetFileInformationByHandle(file, &info)) return GetLastError();
     if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return ERROR_ACCESS_DENIED;
     // A link, followed or not: the data would go where someone else chose.
-    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !OpenedUnderName(file, LeafName(systemPath)))
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !OpenedUnderName(file, systemPath))
         return ERROR_CANT_ACCESS_FILE;
     // Another name for the same data: someone else would read what we write.
     if (info.nNumberOfLinks > 1) return ERROR_TOO_MANY_LINKS;

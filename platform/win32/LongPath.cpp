@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "Owned.h"
+
 namespace falvori {
 
 namespace {
@@ -72,6 +74,16 @@ std::wstring LeafName(const std::wstring& path) { return path.substr(LeafStart(p
 
 std::wstring FolderOf(const std::wstring& systemPath) {
     return systemPath.substr(0, systemPath.rfind(L'\\') + 1);
+}
+
+std::wstring LongLeafPath(const std::wstring& systemPath) {
+    // Wine's GetLongPathNameW leaves a path in the \\?\ form as it is; the
+    // folder's listing gives the long name in both systems.
+    if (HasWildcard(systemPath)) return systemPath;
+    WIN32_FIND_DATAW found;
+    OwnedFind search(
+        FindFirstFileExW(systemPath.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0));
+    return search ? FolderOf(systemPath) + found.cFileName : systemPath;
 }
 
 }  // namespace falvori

@@ -27,4 +27,9 @@ std::wstring LeafName(const std::wstring& path);
 // that the root folder is "\\?\C:\", not the volume "\\?\C:").
 std::wstring FolderOf(const std::wstring& systemPath);
 
+// systemPath with its last component in the long form that the folder
+// lists (the system opens a file by its 8.3 short name too); as it is where
+// no such file is listed.
+std::wstring LongLeafPath(const std::wstring& systemPath);
+
 }  // namespace falvori

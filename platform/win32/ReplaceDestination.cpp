@@ -68,8 +68,8 @@ Failure Inspect(Destination& d) {
     if (Failure failure = Describe(file.Get(), d.info)) return failure;
     if (const DWORD refused = Refusal(d.info)) return SystemFailure(refused);
 
-    // Wine follows a Linux symbolic link without a word; it shows only in the name.
-    if ((d.info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !OpenedUnderName(file.Get(), LeafName(d.path))) {
+    // Wine follows a Linux symbolic link without a word; it shows only in where the file lies.
+    if ((d.info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !OpenedUnderName(file.Get(), d.path)) {
         // A link: the file it leads to is the destination, written where it is.
         OwnedHandle target = OpenToLook(d.path, FILE_READ_ATTRIBUTES, 0);
         if (!target.Valid()) return LastFailure();
@@ -81,6 +81,8 @@ Failure Inspect(Destination& d) {
         d.way = Way::InPlace;
         return {};
     }
+    // Typed as its 8.3 short name, the file keeps its long one.
+    d.path = LongLeafPath(d.path);
     const bool carried = readable && !ReadSecurity(file.Get(), d.security);
     d.way = d.info.nNumberOfLinks > 1 || (d.info.dwFileAttributes & kKeptInPlace) || !carried ? Way::InPlace
                                                                                               : Way::Replace;

@@ -303,7 +303,10 @@ bool LinuxLink(const std::string& target, const std::wstring& link) {
 // of our own is refused, and nothing that it leads to is touched.
 TEST_F(Win32FilesTest, IntermediateFileIsOnlyEverAnOrdinaryFileOfOurOwn) {
     const std::wstring other = dir_ / L"fremd.txt";
+    const std::wstring sameName = dir_ / L"anders\\~Falvori~";
     ASSERT_TRUE(WriteBytes(other, "fremd"));
+    ASSERT_TRUE(MakeFolder(dir_ / L"anders"));
+    ASSERT_TRUE(WriteBytes(sameName, "fremd"));
     struct Case {
         const char* name;
         std::function<bool(const std::wstring&)> make;
@@ -314,6 +317,8 @@ TEST_F(Win32FilesTest, IntermediateFileIsOnlyEverAnOrdinaryFileOfOurOwn) {
          ERROR_BAD_DEVICE},
         {"folder", [](const std::wstring& p) { return MakeFolder(p); }, ERROR_ACCESS_DENIED},
         {"link to a file", [&](const std::wstring& p) { return LinuxLink(LinuxPath(other), p); },
+         ERROR_CANT_ACCESS_FILE},
+        {"link to a file of the same name", [&](const std::wstring& p) { return LinuxLink(LinuxPath(sameName), p); },
          ERROR_CANT_ACCESS_FILE},
         {"second name of a file", [&](const std::wstring& p) { return !!CreateHardLinkW(p.c_str(), other.c_str(), nullptr); },
          ERROR_TOO_MANY_LINKS},
@@ -331,6 +336,7 @@ TEST_F(Win32FilesTest, IntermediateFileIsOnlyEverAnOrdinaryFileOfOurOwn) {
         EXPECT_FALSE(platform_.CreateIntermediate(U(path), failure));
         EXPECT_EQ(failure.code, static_cast<int>(c.code)) << failure.text;
         EXPECT_EQ(ReadBytes(other), "fremd");
+        EXPECT_EQ(ReadBytes(sameName), "fremd");
         EXPECT_FALSE(Exists(dir_ / L"nichts")) << "created where a link points";
     }
 }
@@ -369,6 +375,11 @@ TEST_F(Win32FilesTest, DestinationThatIsNoOrdinaryFileIsRefused) {
     }
 }
 
+// Another file in the folder of path.
+std::wstring Beside(const std::wstring& path, const std::wstring& name) {
+    return path.substr(0, path.rfind(L'\\') + 1) + name;
+}
+
 // The destination stays what it was to the system: its mode (its security
 // under Wine), its other names, the file a link leads to. With the
 // intermediate file on the destination's drive, the file itself moves into
@@ -380,6 +391,7 @@ TEST_F(Win32FilesTest, ReplacedDestinationStaysWhatItWas) {
         std::function<bool(const std::wstring&)> make;  // beside the plain "alt" file
         std::function<void(const std::wstring&)> check;
         bool moves;  // on the same drive; under Wine only where the mode stays as it is
+        bool typedShort = false;  // given by its 8.3 short name
     } kinds[] = {
         {"mode 0644", [](const std::wstring&) { return true; },
          [](const std::wstring& p) { EXPECT_EQ(Stat(p, "%a"), "644"); }, true},
@@ -397,6 +409,24 @@ TEST_F(Win32FilesTest, ReplacedDestinationStaysWhatItWas) {
              EXPECT_EQ(ReadBytes(p + L"-ziel"), "neu");
              EXPECT_EQ(Stat(p, "%F"), "symbolic link");
          }, false},
+        {"symbolic link to the same name in another folder",
+         [](const std::wstring& p) {
+             const std::wstring there = Beside(p, L"anders\\" + LeafName(p));
+             return MakeFolder(Beside(p, L"anders")) && MoveFileW(p.c_str(), there.c_str()) &&
+                    LinuxLink(LinuxPath(there), p);
+         },
+         [](const std::wstring& p) {
+             EXPECT_EQ(ReadBytes(Beside(p, L"anders\\" + LeafName(p))), "neu");
+             EXPECT_EQ(Stat(p, "%F"), "symbolic link");
+         }, false},
+        {"in a folder reached through a link",
+         [](const std::wstring& p) {
+             const std::wstring folder = p.substr(0, p.rfind(L'\\'));
+             return MoveFileW(folder.c_str(), (folder + L"-echt").c_str()) &&
+                    LinuxLink(LinuxPath(folder + L"-echt"), folder);
+         },
+         [](const std::wstring& p) { EXPECT_EQ(Stat(p, "%F"), "regular file"); }, true},
+        {"typed as its short name", [](const std::wstring&) { return true; }, [](const std::wstring&) {}, true, true},
     };
     int n = 0;
     for (const bool otherDrive : {false, true}) {
@@ -404,10 +434,18 @@ TEST_F(Win32FilesTest, ReplacedDestinationStaysWhatItWas) {
             SCOPED_TRACE(std::string(kind.name) + (otherDrive ? ", temp on another drive" : ", temp on the same drive"));
             const std::wstring folder = dir_ / (L"fall" + std::to_wstring(++n));
             ASSERT_TRUE(MakeFolder(folder));
-            const std::wstring target = folder + L"\\ziel.txt";
+            const std::wstring target = folder + L"\\Zieldatei.txt";
             ASSERT_TRUE(WriteBytes(target, "alt"));
             ASSERT_TRUE(kind.make(target));
             const std::string before = Stat(target, "%a %F %h");
+            std::wstring typed = target;
+            if (kind.typedShort) {
+                wchar_t name[MAX_PATH];
+                const DWORD length = GetShortPathNameW(target.c_str(), name, MAX_PATH);
+                ASSERT_TRUE(length > 0 && length < MAX_PATH);
+                typed = Beside(target, LeafName(name));
+                ASSERT_NE(LeafName(typed), L"Zieldatei.txt");
+            }
             // /dev/shm: a file system of its own, so the file is copied.
             const std::wstring temp =
                 otherDrive ? FromLinuxPath("/dev/shm/falvori-test-" + std::to_string(GetCurrentProcessId())) : folder;
@@ -419,7 +457,7 @@ TEST_F(Win32FilesTest, ReplacedDestinationStaysWhatItWas) {
             ASSERT_TRUE(file) << failure.text;
             ASSERT_EQ(file->Write("neu", 3).count, 3u);
             ASSERT_FALSE(file->Close());
-            failure = file->PlaceAt(U(target));
+            failure = file->PlaceAt(U(typed));
             ASSERT_FALSE(failure) << failure.text;
             failure = file->Settle();
             ASSERT_FALSE(failure) << failure.text;
