@@ -35,6 +35,14 @@ DWORD Refusal(const BY_HANDLE_FILE_INFORMATION& info) {
     return (info.dwFileAttributes & kNotReplaced) ? ERROR_ACCESS_DENIED : 0;
 }
 
+// Hidden and system as the existence test reads them, by path: Wine tells
+// a dot file hidden only so, never through a handle.
+DWORD NamedRefusal(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError();
+    return (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) ? ERROR_ACCESS_DENIED : 0;
+}
+
 // Whether a name that does not open is taken all the same: a link that
 // leads nowhere (Wine does not list those). Tried by making a file there
 // that goes again at once.
@@ -67,6 +75,7 @@ Failure Inspect(Destination& d) {
     if (GetFileType(file.Get()) != FILE_TYPE_DISK) return SystemFailure(ERROR_BAD_DEVICE);
     if (Failure failure = Describe(file.Get(), d.info)) return failure;
     if (const DWORD refused = Refusal(d.info)) return SystemFailure(refused);
+    if (const DWORD refused = NamedRefusal(d.path)) return SystemFailure(refused);
 
     // Wine follows a Linux symbolic link without a word; it shows only in where the file lies.
     if ((d.info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !OpenedUnderName(file.Get(), d.path)) {
