@@ -72,8 +72,8 @@ IoResult Win32Intermediate::Write(const void* data, std::size_t size) { return W
 Failure Win32Intermediate::PlaceAt(const std::string& to) {
     const std::wstring target = Widen(to);
     if (HasWildcard(target)) return SystemFailure(ERROR_INVALID_NAME);
-    // The system's own words for a file named like a device.
-    if (IsDeviceName(LeafName(target))) return SystemFailure(ERROR_BAD_DEVICE);
+    // The system's own words for a file named like a device, or a device.
+    if (IsDeviceName(LeafName(target)) || NamesDeviceOrVolume(target)) return SystemFailure(ERROR_BAD_DEVICE);
     Placed placed;
     if (Failure failure = ReplaceDestination(handle_.Get(), target, placed)) return failure;
     moved_ = placed.moved;

@@ -32,4 +32,9 @@ std::wstring FolderOf(const std::wstring& systemPath);
 // no such file is listed.
 std::wstring LongLeafPath(const std::wstring& systemPath);
 
+// Whether path, as the user wrote it, names a device or a volume itself
+// rather than a file on it: \\.\X:, \\?\Volume{...}, \\.\PhysicalDrive0,
+// anything in \\?\GLOBALROOT.
+bool NamesDeviceOrVolume(const std::wstring& path);
+
 }  // namespace falvori

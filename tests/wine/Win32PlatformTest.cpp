@@ -96,6 +96,21 @@ TEST(DeviceName, ReservedNamesWithAnyExtension) {
         EXPECT_FALSE(IsDeviceName(name)) << Utf8(name);
 }
 
+// A device or a volume itself is no file to write, nor to read; a file on
+// one is, in whichever form its path is written.
+TEST(NamesDeviceOrVolume, TheDeviceItselfButNoFileOnIt) {
+    for (const wchar_t* path : {L"\\\\.\\X:", L"\\\\?\\x:", L"//./X:", L"\\\\.\\X:\\dir\\..", L"\\\\.\\PhysicalDrive0",
+                                L"\\\\.\\COM1", L"\\\\?\\Volume{2eca078d-5cbc-43d3-aff8-7e8511f60d0e}",
+                                L"\\\\?\\Volume{2eca078d-5cbc-43d3-aff8-7e8511f60d0e}\\",
+                                L"\\\\?\\GLOBALROOT\\Device\\HarddiskVolume1",
+                                L"\\\\?\\globalroot\\Device\\HarddiskVolume1\\dir\\f.txt"})
+        EXPECT_TRUE(NamesDeviceOrVolume(path)) << Utf8(path);
+    for (const wchar_t* path : {L"\\\\?\\Volume{2eca078d-5cbc-43d3-aff8-7e8511f60d0e}\\dir\\f.txt",
+                                L"\\\\.\\C:\\dir\\f.txt", L"\\\\?\\C:\\dir\\f.txt", L"\\\\?\\UNC\\server\\share\\f.txt",
+                                L"\\\\server\\share\\f.txt", L"C:\\dir\\PhysicalDrive0", L"f.txt"})
+        EXPECT_FALSE(NamesDeviceOrVolume(path)) << Utf8(path);
+}
+
 TEST(Win32Platform, ProgramFolderIsTheFolderOfTheProgram) {
     Win32Platform platform;
     wchar_t module[MAX_PATH];
@@ -528,6 +543,29 @@ TEST_F(Win32FilesTest, FailingCopyLeavesTheDestinationAsItWas) {
     EXPECT_TRUE(Place("neu", folder));
     EXPECT_EQ(ListFolder(folder), L"");
     EXPECT_EQ(ListFolder(dir_.Path()).find(L"~fv"), std::wstring::npos) << "stray copy left behind";
+}
+
+// \\.\Q: names the volume behind the drive Q: (for Wine, the file that
+// dosdevices/q:: leads to), which was once overwritten with the bytes.
+TEST_F(Win32FilesTest, VolumeIsNeitherWrittenNorRead) {
+    const std::wstring image = dir_ / L"laufwerk.img";
+    ASSERT_TRUE(WriteBytes(image, "Abbild"));
+    std::string devices = LinuxPath(L"C:\\");
+    devices = devices.substr(0, devices.find_last_of('/', devices.size() - 2));
+    const std::string link = ShellQuote(devices + "/q::");
+    ASSERT_TRUE(RunLinux("ln -s " + ShellQuote(LinuxPath(image)) + " " + link));
+    struct Unlinked {
+        std::string link;
+        ~Unlinked() { RunLinux("rm -f " + link); }
+    } unlinked{link};
+    ASSERT_EQ(ReadBytes(L"\\\\.\\Q:"), "Abbild") << "Wine does not take q:: for the volume";
+
+    const Failure failure = Place("neu", L"\\\\.\\Q:");
+    EXPECT_EQ(failure.code, ERROR_BAD_DEVICE) << failure.text;
+    Failure reading;
+    EXPECT_FALSE(platform_.OpenForReading("\\\\.\\Q:", reading));
+    EXPECT_EQ(reading.code, ERROR_BAD_DEVICE) << reading.text;
+    EXPECT_EQ(ReadBytes(image), "Abbild");
 }
 
 TEST_F(Win32FilesTest, CopyOverAFileAnotherProgramHoldsFailsAndKeepsIt) {
