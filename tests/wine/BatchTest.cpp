@@ -79,6 +79,7 @@ TEST_F(BatchTest, TakesPathsInQuotesWithBlanksAndUnicodeNames) {
     } cases[] = {
         {L"Alte Briefe", L"alter Brief.txt", L"neuer Brief.txt"},
         {L"Grüße", L"Grüße ✓.txt", L"Ziel ✓ ß€.txt"},
+        {L"Reste", L"~fv1a2b3c4d.tmp", L"ziel.txt"},  // named like a copy of ours, and kept
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(Utf8(c.source));
