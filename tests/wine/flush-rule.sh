@@ -13,33 +13,40 @@ build="$(cd "$2" && pwd)" || exit 2
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 command -v strace >/dev/null || { echo "SKIP: no strace" >&2; exit 77; }
 
-dir="$build/flush-rule"
-rm -rf "$dir" && mkdir -p "$dir" || exit 1
-printf 'Gr\x8a\xa7e\r' >"$dir/quelle.txt"
 windows() { local p="Z:$1"; echo "${p//\//\\}"; }
 
 # The flushes in their order: B of a file still under another name (before
 # the rename, which Wine's server does), A of the destination (after it),
 # F of the destination's folder.
-flushes() {
-    FALVORI_BUILD_DIR="$build" strace -f -qq -y -o "$dir/trace" -e trace=fsync,fdatasync \
-        "$here/wine-run" "$exe" m "$(windows "$dir/quelle.txt")" "$(windows "$dir/ziel.txt")" || return 1
-    [ "$(od -An -tx1 "$dir/ziel.txt" | tr -d ' \n')" = "4772e4df650d" ] || { echo "wrong bytes" >&2; return 1; }
-    grep -E '(fsync|fdatasync)\(.*= 0' "$dir/trace" | while read -r line; do
+flushes() {  # FOLDER (Linux) FOLDER (Windows)
+    FALVORI_BUILD_DIR="$build" strace -f -qq -y -o "$build/flush-rule.trace" -e trace=fsync,fdatasync \
+        "$here/wine-run" "$exe" m "$2\\quelle.txt" "$2\\ziel.txt" || return 1
+    [ "$(od -An -tx1 "$1/ziel.txt" | tr -d ' \n')" = "4772e4df650d" ] || { echo "wrong bytes" >&2; return 1; }
+    grep -E '(fsync|fdatasync)\(.*= 0' "$build/flush-rule.trace" | while read -r line; do
         case "$line" in
-            *"<$dir/ziel.txt>"*) printf A ;;
-            *"<$dir>"*) printf F ;;
+            *"<$1/ziel.txt>"*) printf A ;;
+            *"<$1>"*) printf F ;;
             *) printf B ;;
         esac
     done
 }
 
+# The temp folder is on C:. A destination on Z: gets a copy made beside it,
+# one on C: the intermediate file itself.
 status=0
-new="$(flushes)" || exit 1
-[ -z "$new" ] || { echo "new destination flushed: $new" >&2; status=1; }
-printf 'alt\r\n' >"$dir/ziel.txt"
-replaced="$(flushes)" || exit 1
-[ "$replaced" = "BAF" ] || { echo "replaced destination: $replaced, not BAF" >&2; status=1; }
-echo "new: ${new:-nothing}; replaced: $replaced"
-rm -rf "$dir"
+check() {  # FOLDER (Linux) FOLDER (Windows)
+    rm -rf "$1" && mkdir -p "$1" || exit 1
+    printf 'Gr\x8a\xa7e\r' >"$1/quelle.txt"
+    local new replaced
+    new="$(flushes "$1" "$2")" || exit 1
+    [ -z "$new" ] || { echo "$2, new destination flushed: $new" >&2; status=1; }
+    printf 'alt\r\n' >"$1/ziel.txt"
+    replaced="$(flushes "$1" "$2")" || exit 1
+    [ "$replaced" = "BAF" ] || { echo "$2, replaced destination: $replaced, not BAF" >&2; status=1; }
+    echo "$2: new: ${new:-nothing}; replaced: $replaced"
+    rm -rf "$1"
+}
+check "$build/flush-rule" "$(windows "$build/flush-rule")"
+check "$build/wineprefix/drive_c/flush-rule" 'C:\flush-rule'
+rm -f "$build/flush-rule.trace"
 exit $status
