@@ -381,6 +381,8 @@ TEST_F(Win32FilesTest, DestinationThatIsNoOrdinaryFileIsRefused) {
         if (c.make) {
             ASSERT_TRUE(c.make(c.path));
         }
+        // Never write onto a /dev/null that something else has broken.
+        ASSERT_EQ(KindOf(c.path), c.kind) << "not there as the case needs it";
         const std::wstring before = ListFolder(dir_.Path());
         const Failure failure = Place("neu", c.path);
         EXPECT_EQ(failure.code, static_cast<int>(c.code)) << failure.text;
