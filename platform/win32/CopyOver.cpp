@@ -4,6 +4,7 @@
 
 #include "FileSecurity.h"
 #include "HandleSteps.h"
+#include "LongPath.h"
 #include "SystemError.h"
 
 namespace falvori {
@@ -17,8 +18,6 @@ constexpr DWORD kCarriedAttributes =
 constexpr wchar_t kPrefix[] = L"~fv";
 constexpr wchar_t kSuffix[] = L".tmp";
 
-std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.rfind(L'\\')); }
-
 }  // namespace
 
 OwnedHandle CreateBeside(const std::wstring& destination, DWORD access, DWORD flags, std::wstring& name,
@@ -31,7 +30,7 @@ OwnedHandle CreateBeside(const std::wstring& destination, DWORD access, DWORD fl
     const unsigned base = GetTickCount() ^ (GetCurrentProcessId() << 16);
     for (unsigned attempt = 0; attempt < 1000; ++attempt) {
         wchar_t leaf[32];
-        std::swprintf(leaf, 32, L"\\%ls%08x%ls", kPrefix, base + counter++, kSuffix);
+        std::swprintf(leaf, 32, L"%ls%08x%ls", kPrefix, base + counter++, kSuffix);
         name = FolderOf(destination) + leaf;
         OwnedHandle file(CreateFileW(name.c_str(), access, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | flags,
                                       nullptr));
@@ -61,7 +60,8 @@ Failure CarryOver(HANDLE file, const Carried& carried) {
     return {};
 }
 
-Failure CopyOver(HANDLE source, const std::wstring& destination, bool replace, const Carried& carried) {
+Failure CopyOver(HANDLE source, const std::wstring& destination, bool replace, const Carried& carried,
+                 OwnedHandle& taken) {
     Failure failure;
     std::wstring name;
     OwnedHandle target = CreateBeside(destination, GENERIC_WRITE | DELETE | READ_CONTROL | WRITE_DAC, 0, name, failure);
@@ -84,12 +84,8 @@ Failure CopyOver(HANDLE source, const std::wstring& destination, bool replace, c
         if (!pending) DeleteFileW(name.c_str());
         return failure;
     }
-    // And the new name too.
-    if (replace) {
-        if (Failure flushed = Flush(target.Get())) return flushed;
-    }
-    const DWORD closeError = target.Close();
-    return closeError ? SystemFailure(closeError) : Failure{};
+    taken = std::move(target);
+    return {};
 }
 
 }  // namespace falvori

@@ -26,8 +26,10 @@ struct Carried {
 };
 
 // Copies source from its first byte on into a new file that then takes the
-// name destination; replace: a file of that name may be replaced.
-Failure CopyOver(HANDLE source, const std::wstring& destination, bool replace, const Carried& carried);
+// name destination; replace: a file of that name may be replaced. The new
+// file stays open in `taken`.
+Failure CopyOver(HANDLE source, const std::wstring& destination, bool replace, const Carried& carried,
+                 OwnedHandle& taken);
 
 // Gives file the old file's security, attributes and creation time.
 Failure CarryOver(HANDLE file, const Carried& carried);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "LongPath.h"
+#include "Owned.h"
 #include "SystemError.h"
 
 namespace falvori {
@@ -13,6 +14,25 @@ namespace falvori {
 namespace {
 
 constexpr DWORD kBufferSize = 256 * 1024;
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+std::wstring FinalPath(HANDLE file) {
+    std::wstring name(MAX_PATH, L'\0');
+    DWORD n = GetFinalPathNameByHandleW(file, name.data(), static_cast<DWORD>(name.size()), FILE_NAME_NORMALIZED);
+    if (n >= name.size()) {
+        name.resize(n);
+        n = GetFinalPathNameByHandleW(file, name.data(), static_cast<DWORD>(name.size()), FILE_NAME_NORMALIZED);
+    }
+    if (n == 0 || n >= name.size()) return {};
+    name.resize(n);
+    return name;
+}
+
+bool DescribeFolder(const std::wstring& folder, BY_HANDLE_FILE_INFORMATION& info) {
+    OwnedHandle handle(CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return handle.Valid() && GetFileInformationByHandle(handle.Get(), &info);
+}
 
 }  // namespace
 
@@ -73,18 +93,39 @@ Failure RenameByHandle(HANDLE file, const std::wstring& systemPath, bool replace
     return {};
 }
 
-bool OpenedUnderName(HANDLE file, const std::wstring& leaf) {
-    std::wstring name(MAX_PATH, L'\0');
-    DWORD n = GetFinalPathNameByHandleW(file, name.data(), static_cast<DWORD>(name.size()), FILE_NAME_NORMALIZED);
-    if (n >= name.size()) {
-        name.resize(n);
-        n = GetFinalPathNameByHandleW(file, name.data(), static_cast<DWORD>(name.size()), FILE_NAME_NORMALIZED);
+bool OpenedUnderName(HANDLE file, const std::wstring& systemPath) {
+    const std::wstring opened = FinalPath(file);
+    BY_HANDLE_FILE_INFORMATION named{}, holding{};
+    if (opened.empty() || !DescribeFolder(FolderOf(systemPath), named) || !DescribeFolder(FolderOf(opened), holding))
+        return true;
+    if (!SameFile(named, holding)) return false;
+    const std::wstring asked = LeafName(LongLeafPath(systemPath));
+    const std::wstring found = LeafName(opened);
+    return CompareStringOrdinal(found.c_str(), static_cast<int>(found.size()), asked.c_str(),
+                                static_cast<int>(asked.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
+    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+           a.nFileIndexLow == b.nFileIndexLow;
+}
+
+Failure FlushFolder(const std::wstring& folder) {
+    // FlushFileBuffers needs the right to write; in a folder that is the
+    // right to add a file, which the rename into it needed as well.
+    OwnedHandle handle(CreateFileW(folder.c_str(), FILE_ADD_FILE, kShareAll, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    DWORD error = handle.Valid() ? 0 : GetLastError();
+    if (!error && !FlushFileBuffers(handle.Get())) error = GetLastError();
+    switch (error) {
+        case 0:
+        case ERROR_INVALID_FUNCTION:   // a file system driver without the request
+        case ERROR_NOT_SUPPORTED:      // a network redirector without it
+        case ERROR_INVALID_PARAMETER:  // a server, or a Linux file system under Wine, that syncs no folder
+            return {};
+        default:
+            return SystemFailure(error);
     }
-    if (n == 0 || n >= name.size()) return true;
-    name.resize(n);
-    const std::wstring opened = LeafName(name);
-    return CompareStringOrdinal(opened.c_str(), static_cast<int>(opened.size()), leaf.c_str(),
-                                static_cast<int>(leaf.size()), TRUE) == CSTR_EQUAL;
 }
 
 Failure Describe(HANDLE file, BY_HANDLE_FILE_INFORMATION& info) {

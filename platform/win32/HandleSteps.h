@@ -23,10 +23,21 @@ Failure SetDeletePending(HANDLE file, bool pending);
 // file of that name only when replace is set.
 Failure RenameByHandle(HANDLE file, const std::wstring& systemPath, bool replace);
 
-// Whether the file opened has the name leaf (in any letter case) as the
-// system reports it; true where it cannot say. A link the system follows
-// without telling (Wine, on a Linux symbolic link) reports its target's name.
-bool OpenedUnderName(HANDLE file, const std::wstring& leaf);
+// Whether the file opened is the one named by systemPath itself and not
+// one a link leads to: it lies in the very folder named (by identity, not
+// by its path, which may run through linked folders) under the name asked
+// for (in its long form, in any letter case). True where the system cannot
+// say. A link the system follows without telling (Wine, on a Linux symbolic
+// link) shows only so.
+bool OpenedUnderName(HANDLE file, const std::wstring& systemPath);
+
+// Whether both describe the same file of the same volume.
+bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b);
+
+// Flushes the folder's entries, where a rename left the new name. File
+// systems that keep nothing of the kind to flush (FAT, network drives) say
+// so, and that is no failure.
+Failure FlushFolder(const std::wstring& folder);
 
 // Volume serial number, file index, links, attributes of an open file.
 Failure Describe(HANDLE file, BY_HANDLE_FILE_INFORMATION& info);

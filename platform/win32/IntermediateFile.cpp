@@ -21,7 +21,7 @@ DWORD Refusal(HANDLE file, const std::wstring& systemPath) {
     if (!GetFileInformationByHandle(file, &info)) return GetLastError();
     if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return ERROR_ACCESS_DENIED;
     // A link, followed or not: the data would go where someone else chose.
-    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !OpenedUnderName(file, LeafName(systemPath)))
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !OpenedUnderName(file, systemPath))
         return ERROR_CANT_ACCESS_FILE;
     // Another name for the same data: someone else would read what we write.
     if (info.nNumberOfLinks > 1) return ERROR_TOO_MANY_LINKS;
@@ -72,19 +72,32 @@ IoResult Win32Intermediate::Write(const void* data, std::size_t size) { return W
 Failure Win32Intermediate::PlaceAt(const std::string& to) {
     const std::wstring target = Widen(to);
     if (HasWildcard(target)) return SystemFailure(ERROR_INVALID_NAME);
-    // The system's own words for a file named like a device.
-    if (IsDeviceName(LeafName(target))) return SystemFailure(ERROR_BAD_DEVICE);
-    // A Retry after the move: only the flush of the new name was missing.
-    Failure failure = moved_ ? Flush(handle_.Get()) : ReplaceDestination(handle_.Get(), true, target, moved_);
-    if (failure || !moved_) return failure;
-    // It is the destination now: let go of it at once.
-    const DWORD error = handle_.Close();
-    return error ? SystemFailure(error) : Failure{};
+    // The system's own words for a file named like a device, or a device.
+    if (IsDeviceName(LeafName(target)) || NamesDeviceOrVolume(target)) return SystemFailure(ERROR_BAD_DEVICE);
+    Placed placed;
+    if (Failure failure = ReplaceDestination(handle_.Get(), target, placed)) return failure;
+    moved_ = placed.moved;
+    taken_ = moved_ ? std::move(handle_) : std::move(placed.copy);
+    if (placed.replaced) replacedIn_ = FolderOf(SystemPath(target));
+    return {};
 }
 
-Failure Win32Intermediate::Settle() { return {}; }
+Failure Win32Intermediate::Settle() {
+    // A file that replaced another reaches the disk under its new name too;
+    // a new destination puts nothing at risk.
+    if (taken_ && !replacedIn_.empty()) {
+        if (Failure failure = Flush(taken_.Get())) return failure;
+    }
+    // Settled: another program may open the destination now.
+    if (const DWORD error = taken_.Close()) return SystemFailure(error);
+    if (replacedIn_.empty()) return {};
+    if (Failure failure = FlushFolder(replacedIn_)) return failure;
+    replacedIn_.clear();
+    return {};
+}
 
 Failure Win32Intermediate::Remove() {
+    taken_.Reset();  // the destination, when its settling was cancelled
     // Ours and still open: marked for deletion, it goes when we let go.
     // Once it has become the destination, we only let go.
     if (moved_) return {};

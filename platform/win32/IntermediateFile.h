@@ -31,6 +31,10 @@ private:
     // Renamed into the destination: the name is no longer ours, and
     // deleting it would delete the destination.
     bool moved_ = false;
+    // Whatever took the destination's name (this file or a copy), held
+    // until settled; and the folder of a file it replaced, still to flush.
+    OwnedHandle taken_;
+    std::wstring replacedIn_;
 };
 
 }  // namespace falvori

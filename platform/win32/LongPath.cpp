@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <cwchar>
+
+#include "Owned.h"
+
 namespace falvori {
 
 namespace {
@@ -69,5 +73,34 @@ bool HasWildcard(const std::wstring& path) {
 }
 
 std::wstring LeafName(const std::wstring& path) { return path.substr(LeafStart(path)); }
+
+std::wstring FolderOf(const std::wstring& systemPath) {
+    return systemPath.substr(0, systemPath.rfind(L'\\') + 1);
+}
+
+std::wstring LongLeafPath(const std::wstring& systemPath) {
+    // Wine's GetLongPathNameW leaves a path in the \\?\ form as it is; the
+    // folder's listing gives the long name in both systems.
+    if (HasWildcard(systemPath)) return systemPath;
+    WIN32_FIND_DATAW found;
+    OwnedFind search(
+        FindFirstFileExW(systemPath.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0));
+    return search ? FolderOf(systemPath) + found.cFileName : systemPath;
+}
+
+bool NamesDeviceOrVolume(const std::wstring& path) {
+    std::wstring named = SystemPath(path);
+    // Only the \\?\ form goes to the system as it is; any other, \\.\ or
+    // with slashes, is normalised first, as CreateFileW does.
+    if (named.rfind(L"\\\\?\\", 0) != 0) named = FullPath(named);
+    if (!HasPrefix(named)) return false;
+    std::wstring rest = named.substr(4);
+    while (!rest.empty() && rest.back() == L'\\') rest.pop_back();
+    // A file lies in a folder of a device; a name with no folder after the
+    // prefix is the device or volume itself.
+    if (rest.find(L'\\') == std::wstring::npos) return true;
+    // The kernel's own names: no path there can be told a file by its form.
+    return _wcsnicmp(rest.c_str(), L"GLOBALROOT\\", 11) == 0;
+}
 
 }  // namespace falvori

@@ -23,4 +23,18 @@ bool HasWildcard(const std::wstring& path);
 // The last component of path (after the last \ or / or drive colon).
 std::wstring LeafName(const std::wstring& path);
 
+// The folder of a path in the \\?\ form, with its trailing backslash (so
+// that the root folder is "\\?\C:\", not the volume "\\?\C:").
+std::wstring FolderOf(const std::wstring& systemPath);
+
+// systemPath with its last component in the long form that the folder
+// lists (the system opens a file by its 8.3 short name too); as it is where
+// no such file is listed.
+std::wstring LongLeafPath(const std::wstring& systemPath);
+
+// Whether path, as the user wrote it, names a device or a volume itself
+// rather than a file on it: \\.\X:, \\?\Volume{...}, \\.\PhysicalDrive0,
+// anything in \\?\GLOBALROOT.
+bool NamesDeviceOrVolume(const std::wstring& path);
+
 }  // namespace falvori

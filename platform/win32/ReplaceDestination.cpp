@@ -35,6 +35,14 @@ DWORD Refusal(const BY_HANDLE_FILE_INFORMATION& info) {
     return (info.dwFileAttributes & kNotReplaced) ? ERROR_ACCESS_DENIED : 0;
 }
 
+// Hidden and system as the existence test reads them, by path: Wine tells
+// a dot file hidden only so, never through a handle.
+DWORD NamedRefusal(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError();
+    return (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) ? ERROR_ACCESS_DENIED : 0;
+}
+
 // Whether a name that does not open is taken all the same: a link that
 // leads nowhere (Wine does not list those). Tried by making a file there
 // that goes again at once.
@@ -67,9 +75,10 @@ Failure Inspect(Destination& d) {
     if (GetFileType(file.Get()) != FILE_TYPE_DISK) return SystemFailure(ERROR_BAD_DEVICE);
     if (Failure failure = Describe(file.Get(), d.info)) return failure;
     if (const DWORD refused = Refusal(d.info)) return SystemFailure(refused);
+    if (const DWORD refused = NamedRefusal(d.path)) return SystemFailure(refused);
 
-    // Wine follows a Linux symbolic link without a word; it shows only in the name.
-    if ((d.info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !OpenedUnderName(file.Get(), LeafName(d.path))) {
+    // Wine follows a Linux symbolic link without a word; it shows only in where the file lies.
+    if ((d.info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !OpenedUnderName(file.Get(), d.path)) {
         // A link: the file it leads to is the destination, written where it is.
         OwnedHandle target = OpenToLook(d.path, FILE_READ_ATTRIBUTES, 0);
         if (!target.Valid()) return LastFailure();
@@ -81,15 +90,12 @@ Failure Inspect(Destination& d) {
         d.way = Way::InPlace;
         return {};
     }
+    // Typed as its 8.3 short name, the file keeps its long one.
+    d.path = LongLeafPath(d.path);
     const bool carried = readable && !ReadSecurity(file.Get(), d.security);
     d.way = d.info.nNumberOfLinks > 1 || (d.info.dwFileAttributes & kKeptInPlace) || !carried ? Way::InPlace
                                                                                               : Way::Replace;
     return {};
-}
-
-bool SameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
-    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
-           a.nFileIndexLow == b.nFileIndexLow;
 }
 
 // What a new file in the destination's folder gets from it, and the
@@ -121,7 +127,7 @@ bool CannotCarry(const Failure& failure) {
 }
 
 // The intermediate file itself takes the destination's name.
-Failure MoveInto(HANDLE source, const Destination& d, const Carried& carried, bool& moved) {
+Failure MoveInto(HANDLE source, const Destination& d, const Carried& carried, Placed& placed) {
     SecurityBytes before;
     if (Failure failure = ReadSecurity(source, before)) return failure;
     const bool replace = d.way == Way::Replace;
@@ -134,8 +140,8 @@ Failure MoveInto(HANDLE source, const Destination& d, const Carried& carried, bo
         GiveSecurity(source, before);  // back as it was where it stays
         return failure;
     }
-    moved = true;
-    return replace ? Flush(source) : Failure{};
+    placed.moved = true;
+    return {};
 }
 
 Failure WriteInPlace(HANDLE source, const Destination& d) {
@@ -153,7 +159,7 @@ Failure WriteInPlace(HANDLE source, const Destination& d) {
     return closeError ? SystemFailure(closeError) : Failure{};
 }
 
-Failure Atomic(HANDLE source, bool mayMove, const Destination& d, bool& moved) {
+Failure Atomic(HANDLE source, const Destination& d, Placed& placed) {
     const bool replace = d.way == Way::Replace;
     SecurityBytes folderGives;
     DWORD volume = d.info.dwVolumeSerialNumber;
@@ -164,21 +170,21 @@ Failure Atomic(HANDLE source, bool mayMove, const Destination& d, bool& moved) {
     carried.security = replace ? &d.security : nullptr;
     carried.info = replace ? &d.info : nullptr;
     BY_HANDLE_FILE_INFORMATION own{};
-    if (mayMove && !Describe(source, own) && own.dwVolumeSerialNumber == volume) {
+    if (!Describe(source, own) && own.dwVolumeSerialNumber == volume) {
         Carried moving = carried;
         if (!replace) moving.security = &folderGives;  // not the private one of the temp folder
-        Failure failure = MoveInto(source, d, moving, moved);
-        if (!failure || moved) return failure;
+        Failure failure = MoveInto(source, d, moving, placed);
+        if (!failure) return failure;
         // Another volume after all, or the folder's security cannot be given:
         // a new file made in the folder has it by itself.
         if (failure.code != ERROR_NOT_SAME_DEVICE && !(CannotCarry(failure) && !replace)) return failure;
     }
-    return CopyOver(source, d.path, replace, carried);
+    return CopyOver(source, d.path, replace, carried, placed.copy);
 }
 
 }  // namespace
 
-Failure ReplaceDestination(HANDLE source, bool mayMove, const std::wstring& destination, bool& moved) {
+Failure ReplaceDestination(HANDLE source, const std::wstring& destination, Placed& placed) {
     Destination d;
     d.path = SystemPath(destination);
     if (Failure failure = Inspect(d)) return failure;
@@ -188,8 +194,9 @@ Failure ReplaceDestination(HANDLE source, bool mayMove, const std::wstring& dest
         if (!Describe(source, own) && SameFile(own, d.info)) return SystemFailure(ERROR_SHARING_VIOLATION);
     }
     if (d.way != Way::InPlace) {
-        Failure failure = Atomic(source, mayMove, d, moved);
-        if (!failure || moved || d.way == Way::New || !CannotCarry(failure)) return failure;
+        Failure failure = Atomic(source, d, placed);
+        placed.replaced = !failure && d.way == Way::Replace;
+        if (!failure || d.way == Way::New || !CannotCarry(failure)) return failure;
     }
     return WriteInPlace(source, d);
 }

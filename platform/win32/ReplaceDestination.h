@@ -15,14 +15,22 @@
 
 #include <string>
 
+#include "Owned.h"
 #include "Platform.h"
 
 namespace falvori {
 
-// destination as the user wrote it. When mayMove is set, source is the
-// intermediate file and, on the destination's volume, is itself renamed into
-// place instead of copied; moved then tells that it has left its name (also
-// when a later step fails).
-Failure ReplaceDestination(HANDLE source, bool mayMove, const std::wstring& destination, bool& moved);
+// What took the destination's name.
+struct Placed {
+    bool moved = false;     // the intermediate file itself: it has left its own name
+    OwnedHandle copy;       // or a new file made beside the destination, still open
+    bool replaced = false;  // it replaced a file: it and its folder are flushed once more
+};
+
+// destination as the user wrote it; source is the intermediate file, which
+// on the destination's volume is itself renamed into place instead of
+// copied. A failure leaves the source where it was, and the destination as
+// it was unless it is written in place.
+Failure ReplaceDestination(HANDLE source, const std::wstring& destination, Placed& placed);
 
 }  // namespace falvori

@@ -78,6 +78,11 @@ int Win32Platform::ShowBox(const std::string& text, const std::string& title, Ms
 }
 
 std::unique_ptr<File> Win32Platform::OpenForReading(const std::string& path, Failure& failure) {
+    // A disk or volume read as a text file would only fill the temp folder.
+    if (NamesDeviceOrVolume(Widen(path))) {
+        failure = SystemFailure(ERROR_BAD_DEVICE);
+        return nullptr;
+    }
     OwnedHandle handle(CreateFileW(FilePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!handle.Valid()) {
