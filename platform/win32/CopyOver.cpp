@@ -80,8 +80,9 @@ Failure CopyOver(HANDLE source, const std::wstring& destination, bool replace, c
         if (failure && pending) SetDeletePending(target.Get(), true);
     }
     if (failure) {
-        target.Reset();
-        if (!pending) DeleteFileW(name.c_str());
+        // Through the handle only: by its name, a link put there meanwhile
+        // would lead the deletion elsewhere (Wine deletes a link's target).
+        if (!pending) SetDeletePending(target.Get(), true);
         return failure;
     }
     taken = std::move(target);
