@@ -67,10 +67,13 @@ class HostileTemp(e2e.E2ETestCase):
             with self.subTest(case=name):
                 plant()
                 kind = stat.S_IFMT(os.lstat(planted).st_mode)
+                content = self.read(planted) if kind == stat.S_IFREG else None
                 run = self.convert({"temp": shared})
                 self.assertRefused(run, text)
                 self.assertEqual(self.read(victim), b"root's file\n")
                 self.assertEqual(stat.S_IFMT(os.lstat(planted).st_mode), kind)
+                if content is not None:
+                    self.assertEqual(self.read(planted), content, "written into another's file")
                 os.remove(planted)
 
     def test_planted_link_as_destination_in_a_shared_folder(self):
