@@ -6,6 +6,7 @@ runs as a unittest module.
 
 import os
 import pty
+import resource
 import re
 import select
 import shutil
@@ -16,6 +17,11 @@ import unittest
 
 PROGRAM = None
 SOURCE_DIR = None
+
+# A broken program under test that writes without end (into its own source,
+# say) must not fill the machine's disk: every file any test or program
+# writes stays below 1 GiB.
+resource.setrlimit(resource.RLIMIT_FSIZE, (1 << 30, 1 << 30))
 
 TABLE_FILE = "ZeichenCodes Mac-Win.txt"
 TEMP_NAME = "~Falvori~"

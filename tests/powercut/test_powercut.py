@@ -94,11 +94,11 @@ class Disk:
             if f.read().strip() != "1":
                 case.skipTest("the loop device does not run with direct I/O on this FUSE file")
         subprocess.run(["mount", "-t", "ext4", self.loop, self.root], check=True)
-        case.addCleanup(subprocess.run, ["umount", self.root], check=True)
+        case.addCleanup(subprocess.run, ["umount", "-l", self.root], check=True)
 
     @staticmethod
     def stop_helper(helper, fuse):
-        subprocess.run(["umount", fuse], capture_output=True)
+        subprocess.run(["umount", "-l", fuse], capture_output=True)
         try:
             helper.wait(10)
         except subprocess.TimeoutExpired:
