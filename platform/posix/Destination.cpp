@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "PathParts.h"
+#include "SameFile.h"
+#include "UniqueFd.h"
 #include "SystemError.h"
 
 namespace falvori {
@@ -39,6 +41,15 @@ bool CanReplaceAtomically(const Destination& d) {
     if ((folder.st_mode & S_ISVTX) && me != 0 && d.old.st_uid != me && folder.st_uid != me)
         return false;
     return true;
+}
+
+// The attributes of the file the destination still is.
+Failure ReadOldAttributes(Destination& d) {
+    UniqueFd old(::open(d.path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat st {};
+    if (!old || ::fstat(old.Get(), &st) != 0) return LastFailure();
+    if (!SameFile(st, d.old)) return SystemFailure(EAGAIN);  // changed meanwhile
+    return ReadAttributes(old.Get(), d.attributes);
 }
 
 // Pushes the names of `path` so that the first comes off the back first.
@@ -123,7 +134,7 @@ Failure InspectDestination(const std::string& to, Destination& d) {
     // A file without any write permission is read-only, for root too.
     if ((st.st_mode & 0222) == 0 || ::access(d.path.c_str(), W_OK) != 0) return SystemFailure(EACCES);
     d.old = st;
-    d.way = CanReplaceAtomically(d) ? ReplaceWay::Replace : ReplaceWay::InPlace;
+    d.way = CanReplaceAtomically(d) && !ReadOldAttributes(d) ? ReplaceWay::Replace : ReplaceWay::InPlace;
     return {};
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <sys/stat.h>
 
+#include "FileAttributes.h"
 #include "Platform.h"
 
 namespace falvori {
@@ -19,15 +20,15 @@ struct Destination {
     std::string path;  // links resolved: the file itself
     std::string folder;
     std::string name;
-    struct stat old {};  // when it exists
+    struct stat old {};         // when it exists
+    FileAttributes attributes;  // the old file's, for a replacement
 };
 
 // Refuses what must not be replaced (a folder, a device, a FIFO, a socket, a
 // dangling link, a file without write permission, a link another user put
 // into a sticky folder open to all, anywhere on the way) and otherwise says
-// which way a file there can be replaced. Whether the extended attributes
-// can be carried shows only when they are given: Replace may still turn
-// InPlace.
+// which way a file at `to` can be replaced. Whether the attributes can be
+// given shows only when they are: Replace may still turn InPlace.
 Failure InspectDestination(const std::string& to, Destination& destination);
 
 }  // namespace falvori

@@ -5,6 +5,8 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include "SystemError.h"
+
 namespace falvori {
 
 namespace {
@@ -47,45 +49,46 @@ bool ReadValue(int fd, const std::string& name, std::string& value) {
 
 }  // namespace
 
-bool ReadAttributes(int fd, FileAttributes& attributes) {
+Failure ReadAttributes(int fd, FileAttributes& attributes) {
     struct stat st {};
-    if (::fstat(fd, &st) != 0) return false;
+    if (::fstat(fd, &st) != 0) return LastFailure();
     attributes.owner = st.st_uid;
     attributes.group = st.st_gid;
     attributes.mode = st.st_mode & 07777;
     attributes.extended.clear();
     std::vector<std::string> names;
-    if (!ListNames(fd, names)) return false;
+    if (!ListNames(fd, names)) return LastFailure();
     for (const auto& name : names) {
         std::string value;
-        if (!ReadValue(fd, name, value)) return false;
+        if (!ReadValue(fd, name, value)) return LastFailure();
         attributes.extended.emplace_back(name, std::move(value));
     }
-    return true;
+    return {};
 }
 
-bool GiveAttributes(int fd, const FileAttributes& attributes) {
+Failure GiveAttributes(int fd, const FileAttributes& attributes) {
     struct stat st {};
-    if (::fstat(fd, &st) != 0) return false;
+    if (::fstat(fd, &st) != 0) return LastFailure();
     if ((st.st_uid != attributes.owner || st.st_gid != attributes.group) &&
         ::fchown(fd, attributes.owner, attributes.group) != 0)
-        return false;
+        return LastFailure();
 
     std::vector<std::string> present;
-    if (!ListNames(fd, present)) return false;
+    if (!ListNames(fd, present)) return LastFailure();
     for (const auto& name : present) {
         const bool kept = std::any_of(attributes.extended.begin(), attributes.extended.end(),
                                       [&](const auto& a) { return a.first == name; });
-        if (!kept && ::fremovexattr(fd, name.c_str()) != 0) return false;
+        if (!kept && ::fremovexattr(fd, name.c_str()) != 0) return LastFailure();
     }
     for (const auto& [name, value] : attributes.extended)
-        if (::fsetxattr(fd, name.c_str(), value.data(), value.size(), 0) != 0) return false;
+        if (::fsetxattr(fd, name.c_str(), value.data(), value.size(), 0) != 0) return LastFailure();
 
-    if (::fchmod(fd, attributes.mode) != 0) return false;
+    if (::fchmod(fd, attributes.mode) != 0) return LastFailure();
     // Without the right to them the system drops set-group-ID bits silently.
-    if (::fstat(fd, &st) != 0) return false;
-    return st.st_uid == attributes.owner && st.st_gid == attributes.group &&
-           (st.st_mode & 07777) == attributes.mode;
+    if (::fstat(fd, &st) != 0) return LastFailure();
+    if (st.st_uid != attributes.owner || st.st_gid != attributes.group || (st.st_mode & 07777) != attributes.mode)
+        return SystemFailure(EPERM);
+    return {};
 }
 
 }  // namespace falvori

@@ -1,12 +1,15 @@
 // What makes a file more than its bytes on Linux: owner, group, mode and
 // extended attributes (POSIX ACLs among them), read from one open file and
-// given to another.
+// given to another, so that a replacement is the same to the system as the
+// file it replaces.
 #pragma once
 
 #include <string>
 #include <sys/stat.h>
 #include <utility>
 #include <vector>
+
+#include "Platform.h"
 
 namespace falvori {
 
@@ -17,14 +20,14 @@ struct FileAttributes {
     std::vector<std::pair<std::string, std::string>> extended;
 };
 
-// Reads the attributes of fd; false when they cannot all be read.
-bool ReadAttributes(int fd, FileAttributes& attributes);
+// Reads the attributes of `fd`, all of them or fails.
+Failure ReadAttributes(int fd, FileAttributes& attributes);
 
-// Gives fd exactly these attributes: owner and group first, as a change of
+// Gives `fd` exactly these attributes: owner and group first, as a change of
 // owner clears set-user-ID bits, then extended attributes, then the mode.
-// False when the system does not let one of them be set (no right to give
-// the owner, a file system without extended attributes, ...); fd may then
+// Fails when the system does not let one of them be set (no right to give
+// the owner, a file system without extended attributes, ...); `fd` may then
 // hold a part of them.
-bool GiveAttributes(int fd, const FileAttributes& attributes);
+Failure GiveAttributes(int fd, const FileAttributes& attributes);
 
 }  // namespace falvori

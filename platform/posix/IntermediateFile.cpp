@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "PathParts.h"
-#include "PosixCopy.h"
+#include "FileSteps.h"
 #include "SystemError.h"
 #include "ReplaceDestination.h"
 #include "SameFile.h"
@@ -114,7 +114,7 @@ Failure PosixIntermediate::PlaceAt(const std::string& to) {
 
 Failure PosixIntermediate::Settle() {
     if (!settle_) return {};
-    if (Failure f = SyncFolder(settle_.Get())) return f;
+    if (Failure f = FlushFolder(settle_.Get())) return f;
     settle_.Reset();
     return {};
 }

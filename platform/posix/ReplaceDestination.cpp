@@ -11,7 +11,7 @@
 #include "Destination.h"
 #include "FileAttributes.h"
 #include "IntermediateFile.h"
-#include "PosixCopy.h"
+#include "FileSteps.h"
 #include "SystemError.h"
 #include "SameFile.h"
 
@@ -52,20 +52,13 @@ bool NewFileAttributes(int folder, FileAttributes& attributes) {
     return true;
 }
 
-// The old destination's attributes; false when they cannot all be read.
-bool OldAttributes(const Destination& d, FileAttributes& attributes) {
-    UniqueFd old(::open(d.path.c_str(), O_RDONLY | kOpenExisting));
-    struct stat st {};
-    return old && ::fstat(old.Get(), &st) == 0 && SameFile(st, d.old) && ReadAttributes(old.Get(), attributes);
-}
-
 // A replacement reaches the disk with its data first, so that a kill during
 // that long flush leaves a file of ours, then gets the old file's attributes,
 // flushed too before the rename. False: the attributes cannot be given.
 bool FlushAndGive(int fd, const FileAttributes& wanted, Failure& failure) {
-    if ((failure = SyncFile(fd))) return true;
-    if (!GiveAttributes(fd, wanted)) return false;
-    failure = SyncFile(fd);
+    if ((failure = FlushFile(fd))) return true;
+    if (GiveAttributes(fd, wanted)) return false;
+    failure = FlushFile(fd);
     return true;
 }
 
@@ -77,15 +70,13 @@ Outcome MoveIntoPlace(PosixIntermediate& ours, int folder, const Destination& d)
     if (!ours.MayMove() || ::fstat(ours.Fd(), &own) != 0 || ::fstat(folder, &there) != 0 ||
         own.st_dev != there.st_dev || own.st_nlink != 1)
         return Outcome::NotApplicable;
-    FileAttributes wanted, before;
-    if (replace ? !OldAttributes(d, wanted) : !NewFileAttributes(folder, wanted))
-        return replace ? Outcome::InPlaceOnly : Outcome::NotApplicable;
+    FileAttributes wanted = d.attributes, before;
+    if (!replace && !NewFileAttributes(folder, wanted)) return Outcome::NotApplicable;
     // Extended attributes of ours (from the temp folder's defaults) are not
     // the folder's: a new destination is then better made there.
-    if (!ReadAttributes(ours.Fd(), before) || (!replace && !before.extended.empty()))
-        return Outcome::NotApplicable;
+    if (ReadAttributes(ours.Fd(), before) || (!replace && !before.extended.empty())) return Outcome::NotApplicable;
     Failure failure;
-    const bool given = replace ? FlushAndGive(ours.Fd(), wanted, failure) : GiveAttributes(ours.Fd(), wanted);
+    const bool given = replace ? FlushAndGive(ours.Fd(), wanted, failure) : !GiveAttributes(ours.Fd(), wanted);
     // A new destination never replaces a file that appeared meanwhile.
     if (given && !failure &&
         ::renameat2(ours.Folder(), ours.Name().c_str(), folder, d.name.c_str(), replace ? 0 : RENAME_NOREPLACE) != 0)
@@ -176,14 +167,12 @@ private:
 // Copies into a new file beside the destination that then takes its name.
 Outcome CopyBeside(int in, int folder, const Destination& d) {
     const bool replace = d.way == ReplaceWay::Replace;
-    FileAttributes wanted;
-    if (replace && !OldAttributes(d, wanted)) return Outcome::InPlaceOnly;
     struct stat source {};
     if (::fstat(in, &source) != 0) return Failed(LastFailure());
     NewFile out(folder);
     Failure failure = out.Create(replace ? 0600 : 0666);
     if (!failure) failure = CopyAll(in, out.Fd(), source.st_size);
-    if (!failure && replace && !FlushAndGive(out.Fd(), wanted, failure)) return Outcome::InPlaceOnly;
+    if (!failure && replace && !FlushAndGive(out.Fd(), d.attributes, failure)) return Outcome::InPlaceOnly;
     if (!failure) failure = out.TakeName(d.name, replace);
     if (failure) return Failed(failure);
     return Outcome::Done;
@@ -207,7 +196,7 @@ Failure WriteInPlace(int in, const Destination& d) {
     if (::fstat(out.Get(), &st) == 0 && (st.st_mode & 07777) != (d.old.st_mode & 07777))
         (void)::fchmod(out.Get(), d.old.st_mode & 07777);
     if (capsSize > 0) (void)::fsetxattr(out.Get(), "security.capability", caps, static_cast<std::size_t>(capsSize), 0);
-    if (Failure f = SyncFile(out.Get())) return f;
+    if (Failure f = FlushFile(out.Get())) return f;
     return out.Close();
 }
 

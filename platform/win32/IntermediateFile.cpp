@@ -1,7 +1,7 @@
 #include "IntermediateFile.h"
 
-#include "FileSecurity.h"
-#include "HandleSteps.h"
+#include "FileAttributes.h"
+#include "FileSteps.h"
 #include "DeviceName.h"
 #include "LongPath.h"
 #include "ReplaceDestination.h"
@@ -86,7 +86,7 @@ Failure Win32Intermediate::Settle() {
     // A file that replaced another reaches the disk under its new name too;
     // a new destination puts nothing at risk.
     if (taken_ && !replacedIn_.empty()) {
-        if (Failure failure = Flush(taken_.Get())) return failure;
+        if (Failure failure = FlushFile(taken_.Get())) return failure;
     }
     // Settled: another program may open the destination now.
     if (const DWORD error = taken_.Close()) return SystemFailure(error);

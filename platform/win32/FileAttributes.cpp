@@ -1,13 +1,17 @@
-#include "FileSecurity.h"
+#include "FileAttributes.h"
 
 #include <cstring>
 
-#include "SystemError.h"
 #include "Owned.h"
+#include "SystemError.h"
 
 namespace falvori {
 
 namespace {
+
+// Attributes a new file can be given by handle.
+constexpr DWORD kCarriedAttributes =
+    FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE;
 
 constexpr SECURITY_INFORMATION kParts =
     OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
@@ -48,7 +52,6 @@ bool AccessListsAreModeBits() {
     return wine;
 }
 
-}  // namespace
 
 Failure ReadSecurity(HANDLE file, SecurityBytes& security) {
     DWORD needed = 0;
@@ -72,6 +75,30 @@ Failure GiveSecurity(HANDLE file, const SecurityBytes& security) {
     if (parts == 0) return {};
     if (AccessListsAreModeBits()) return SystemFailure(ERROR_NOT_SUPPORTED);
     if (!SetKernelObjectSecurity(file, parts, const_cast<unsigned char*>(security.data()))) return LastFailure();
+    return {};
+}
+
+}  // namespace
+
+Failure ReadAttributes(HANDLE file, FileAttributes& attributes) {
+    if (Failure failure = ReadSecurity(file, attributes.security)) return failure;
+    FILE_BASIC_INFO basic{};
+    if (!GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic)) return LastFailure();
+    // The creation time and the attributes a new file can be given by
+    // handle; times left 0 stay as they are.
+    FILE_BASIC_INFO carried{};
+    carried.CreationTime = basic.CreationTime;
+    carried.FileAttributes = basic.FileAttributes & kCarriedAttributes;
+    if (!carried.FileAttributes) carried.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    attributes.basic = carried;
+    return {};
+}
+
+Failure GiveAttributes(HANDLE file, const FileAttributes& attributes) {
+    if (Failure failure = GiveSecurity(file, attributes.security)) return failure;
+    FILE_BASIC_INFO basic = attributes.basic.value_or(FILE_BASIC_INFO{});
+    if (attributes.basic && !SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic))
+        return LastFailure();
     return {};
 }
 

@@ -10,20 +10,20 @@
 
 namespace falvori {
 
-// Gives to all the bytes of from, from its first byte on, and cuts to at
-// their end. A source that yields fewer bytes than its size is a failure.
-Failure CopyBytes(HANDLE from, HANDLE to);
+// Gives `to` all the bytes of `from`, from its first byte on, and cuts `to`
+// at their end. A source that yields fewer bytes than its size is a failure.
+Failure CopyAll(HANDLE from, HANDLE to);
 
-Failure Flush(HANDLE file);
+Failure FlushFile(HANDLE file);
 
 // Marks the file to go when its last handle closes, or takes the mark back.
 Failure SetDeletePending(HANDLE file, bool pending);
 
-// Gives the file the name systemPath (a path in the \\?\ form), replacing a
-// file of that name only when replace is set.
+// Gives `file` the name `systemPath` (a path in the \\?\ form), replacing a
+// file of that name only when `replace` is set.
 Failure RenameByHandle(HANDLE file, const std::wstring& systemPath, bool replace);
 
-// Whether the file opened is the one named by systemPath itself and not
+// Whether the file opened is the one named by `systemPath` itself and not
 // one a link leads to: it lies in the very folder named (by identity, not
 // by its path, which may run through linked folders) under the name asked
 // for (in its long form, in any letter case). True where the system cannot

@@ -14,7 +14,7 @@ namespace falvori {
 Failure CopyAll(int in, int out, off_t size);
 
 // Flushes a file and, where the file system allows it, a folder to disk.
-Failure SyncFile(int fd);
-Failure SyncFolder(int fd);
+Failure FlushFile(int fd);
+Failure FlushFolder(int fd);
 
 }  // namespace falvori

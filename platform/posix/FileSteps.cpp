@@ -1,4 +1,4 @@
-#include "PosixCopy.h"
+#include "FileSteps.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -60,13 +60,13 @@ Failure CopyAll(int in, int out, off_t size) {
     return {};
 }
 
-Failure SyncFile(int fd) {
+Failure FlushFile(int fd) {
     while (::fsync(fd) != 0)
         if (errno != EINTR) return LastFailure();
     return {};
 }
 
-Failure SyncFolder(int fd) {
+Failure FlushFolder(int fd) {
     while (::fsync(fd) != 0) {
         const int err = errno;
         // Some file systems cannot flush a folder; their renames are as durable as they get.

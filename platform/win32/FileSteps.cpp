@@ -1,4 +1,4 @@
-#include "HandleSteps.h"
+#include "FileSteps.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -36,7 +36,7 @@ bool DescribeFolder(const std::wstring& folder, BY_HANDLE_FILE_INFORMATION& info
 
 }  // namespace
 
-Failure CopyBytes(HANDLE from, HANDLE to) {
+Failure CopyAll(HANDLE from, HANDLE to) {
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(from, &size)) return LastFailure();
     LARGE_INTEGER start{};
@@ -64,7 +64,7 @@ Failure CopyBytes(HANDLE from, HANDLE to) {
     return {};
 }
 
-Failure Flush(HANDLE file) {
+Failure FlushFile(HANDLE file) {
     if (!FlushFileBuffers(file)) return LastFailure();
     return {};
 }

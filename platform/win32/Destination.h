@@ -1,0 +1,33 @@
+// What the destination of a conversion is, and how it may be replaced.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "FileAttributes.h"
+#include "Platform.h"
+
+namespace falvori {
+
+enum class ReplaceWay {
+    New,      // absent: a new file takes the name
+    Replace,  // a new file with the old one's attributes takes the name in one rename
+    InPlace,  // the bytes go into the existing file itself
+};
+
+struct Destination {
+    ReplaceWay way = ReplaceWay::New;
+    std::wstring path;  // \\?\ form, its last name in its long form
+    BY_HANDLE_FILE_INFORMATION old{};  // when it exists
+    FileAttributes attributes;         // the old file's, for a replacement
+};
+
+// Refuses what must not be replaced (a folder, a device, a pipe, a link that
+// leads nowhere, a read-only, hidden or system file) and otherwise says
+// which way a file at `to` (as the user wrote it) can be replaced. Whether
+// the attributes can be given shows only when they are: Replace may still
+// turn InPlace.
+Failure InspectDestination(const std::wstring& to, Destination& destination);
+
+}  // namespace falvori
