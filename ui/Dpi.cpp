@@ -1,6 +1,6 @@
 #include "Dpi.h"
 
-#include "Owned.h"
+#include "GdiOwners.h"
 
 namespace falvori::ui {
 

@@ -14,7 +14,7 @@
 
 #include "Core.h"
 #include "InstrVonRechts.h"
-#include "Owned.h"
+#include "GdiOwners.h"
 #include "controls/CommandButton.h"
 #include "controls/DefaultButton.h"
 #include "controls/DriveList.h"
@@ -85,19 +85,19 @@ public:
     // events as its setter documents.
     // The drive of text's first letter; the drives are listed anew when
     // the list does not have it yet.
-    DWORD ChooseDrive(DriveList& laufwerk, const std::wstring& text);
+    Failure ChooseDrive(DriveList& laufwerk, const std::wstring& text);
     // Opens a folder, relative to the open one; "d:" is that drive's
     // current folder. Nothing happens for the folder already open; on
     // failure the list stays as it was.
-    DWORD OpenFolder(FolderList& ordner, const std::wstring& text);
+    Failure OpenFolder(FolderList& ordner, const std::wstring& text);
     // Reads the open folder again; raises nothing.
-    DWORD RereadFolder(FolderList& ordner);
+    Failure RereadFolder(FolderList& ordner);
     // Lists a folder's files, always reading it anew; no file is selected
     // afterwards. When the folder cannot be read the list is left empty.
-    DWORD ListFiles(FileList& dateien, const std::wstring& text);
+    Failure ListFiles(FileList& dateien, const std::wstring& text);
     // Reads the listed folder again; the selected file stays selected
     // while it is still there.
-    DWORD RereadFiles(FileList& dateien);
+    Failure RereadFiles(FileList& dateien);
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -136,7 +136,7 @@ private:
     void ApplyEnablingRule();
     // Runs a step that returns a Win32 error until it succeeds or the user
     // cancels the failure box. True when it succeeded.
-    bool Retried(const std::function<DWORD()>& step);
+    bool Retried(const std::function<Failure()>& step);
 
     // Converting, make-equal, the file drop, Esc and the about box.
     void LosClicked();

@@ -1,5 +1,5 @@
-// What the pickers read from the disk (platform/win32/Folders), handed to
-// the lists, and the failure box that offers a failed read for Retry.
+// What the pickers read from the disk (Folders), handed to the lists, and
+// the failure box that offers a failed read for Retry.
 #include "Haupt.h"
 
 #include <cwctype>
@@ -10,56 +10,54 @@
 
 namespace falvori::ui {
 
-bool Haupt::Retried(const std::function<DWORD()>& step) {
+bool Haupt::Retried(const std::function<Failure()>& step) {
     // The window shows the system's description alone: nothing to name.
-    return Guarded(core.GetPlatform(), Doing{}, [&] {
-        DWORD error = step();
-        return error ? SystemFailure(error) : Failure{};
-    });
+    return Guarded(core.GetPlatform(), Doing{}, step);
 }
 
-DWORD Haupt::ChooseDrive(DriveList& laufwerk, const std::wstring& text) {
+Failure Haupt::ChooseDrive(DriveList& laufwerk, const std::wstring& text) {
     // The drive may have appeared since the list was filled.
     if (!text.empty() && std::iswalpha(text[0]) && !laufwerk.Lists(text)) laufwerk.SetDrives(DriveTexts());
-    return laufwerk.SetDrive(text);
+    const DWORD error = laufwerk.SetDrive(text);
+    return error ? SystemFailure(error) : Failure{};
 }
 
-DWORD Haupt::OpenFolder(FolderList& ordner, const std::wstring& text) {
+Failure Haupt::OpenFolder(FolderList& ordner, const std::wstring& text) {
     std::wstring folder;
-    if (DWORD error = ResolveFolder(text, ordner.Path(), folder)) return error;
-    if (ordner.Shows(folder)) return ERROR_SUCCESS;
+    if (Failure failure = ResolveFolder(text, ordner.Path(), folder)) return failure;
+    if (ordner.Shows(folder)) return {};
     std::vector<std::wstring> subfolders;
-    if (DWORD error = ReadFolder(folder, Entries::Folders, subfolders)) return error;
+    if (Failure failure = ReadFolder(folder, Entries::Folders, subfolders)) return failure;
     ordner.SetFolder(folder, std::move(subfolders));
-    return ERROR_SUCCESS;
+    return {};
 }
 
-DWORD Haupt::RereadFolder(FolderList& ordner) {
-    if (ordner.Path().empty()) return ERROR_SUCCESS;
+Failure Haupt::RereadFolder(FolderList& ordner) {
+    if (ordner.Path().empty()) return {};
     std::vector<std::wstring> subfolders;
-    if (DWORD error = ReadFolder(ordner.Path(), Entries::Folders, subfolders)) return error;
+    if (Failure failure = ReadFolder(ordner.Path(), Entries::Folders, subfolders)) return failure;
     ordner.SetFolder(ordner.Path(), std::move(subfolders));
-    return ERROR_SUCCESS;
+    return {};
 }
 
-DWORD Haupt::ListFiles(FileList& dateien, const std::wstring& text) {
+Failure Haupt::ListFiles(FileList& dateien, const std::wstring& text) {
     std::wstring folder;
-    if (DWORD error = ResolveFolder(text, dateien.Path(), folder)) {
+    if (Failure failure = ResolveFolder(text, dateien.Path(), folder)) {
         dateien.Clear();
-        return error;
+        return failure;
     }
     std::vector<std::wstring> files;
-    DWORD error = ReadFolder(folder, Entries::Files, files);
+    Failure failure = ReadFolder(folder, Entries::Files, files);
     dateien.SetFiles(folder, files);  // empty after a failure
-    return error;
+    return failure;
 }
 
-DWORD Haupt::RereadFiles(FileList& dateien) {
-    if (dateien.Path().empty()) return ERROR_SUCCESS;
+Failure Haupt::RereadFiles(FileList& dateien) {
+    if (dateien.Path().empty()) return {};
     std::vector<std::wstring> files;
-    DWORD error = ReadFolder(dateien.Path(), Entries::Files, files);
+    Failure failure = ReadFolder(dateien.Path(), Entries::Files, files);
     dateien.UpdateFiles(files);
-    return error;
+    return failure;
 }
 
 }  // namespace falvori::ui

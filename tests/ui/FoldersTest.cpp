@@ -31,11 +31,11 @@ TEST_F(FoldersTest, ResolvesWhatCodeAndUserAssign) {
     };
     for (const ResolveCase& c : cases) {
         std::wstring full;
-        EXPECT_EQ(ResolveFolder(c.text, c.current, full), 0u) << Utf8(c.text);
+        EXPECT_FALSE(ResolveFolder(c.text, c.current, full)) << Utf8(c.text);
         EXPECT_EQ(full, c.full) << "for " << Utf8(c.text);
     }
     std::wstring full;
-    EXPECT_NE(ResolveFolder(L"", L"t:\\", full), 0u);
+    EXPECT_TRUE(ResolveFolder(L"", L"t:\\", full));
 }
 
 struct DriveCase {
@@ -95,7 +95,7 @@ TEST_F(FoldersTest, DriveListsShowTheLabelOfALocalDiskButNotOfANetworkDrive) {
     // Wine remembers no share for a drive mapped to a folder: the letter alone.
     EXPECT_EQ(shown, (std::vector<std::wstring>{L"n:", L"v: [LOKAL]"}));
 
-    ASSERT_EQ(Haupt().ChooseDrive(Haupt().lstLaufwerk2, L"n:"), 0u);
+    ASSERT_FALSE(Haupt().ChooseDrive(Haupt().lstLaufwerk2, L"n:"));
     EXPECT_EQ(Haupt().lstOrdner2.Path(), L"n:\\");
     EXPECT_EQ(Entries(Haupt().lstOrdner2.Handle()), (std::vector<std::wstring>{L"n:\\", L"Fern"}));
     EXPECT_TRUE(platform.shown.empty());

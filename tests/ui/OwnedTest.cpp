@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "Owned.h"
+#include "GdiOwners.h"
 
 namespace falvori::test {
 namespace {

@@ -40,7 +40,7 @@ TEST_F(PickersTest, NewDriveMovesFolderListAndFileListEachOnce) {
     Count(Haupt().lstOrdner1.onChange, folder);
     Count(Haupt().lstDateien1.onClick, files);
 
-    ASSERT_EQ(Haupt().ChooseDrive(Haupt().lstLaufwerk1, L"T:\\whatever"), 0u) << "only the letter counts";
+    ASSERT_FALSE(Haupt().ChooseDrive(Haupt().lstLaufwerk1, L"T:\\whatever")) << "only the letter counts";
     EXPECT_EQ(Haupt().lstLaufwerk1.Drive(), L"t:");
     EXPECT_EQ(Haupt().lstOrdner1.Path(), L"t:\\");
     EXPECT_EQ(Haupt().lstDateien1.Path(), L"t:\\");
@@ -49,7 +49,7 @@ TEST_F(PickersTest, NewDriveMovesFolderListAndFileListEachOnce) {
     EXPECT_EQ(files, 0) << "a new folder selects no file";
 
     // The same drive again changes nothing.
-    ASSERT_EQ(Haupt().ChooseDrive(Haupt().lstLaufwerk1, L"t:"), 0u);
+    ASSERT_FALSE(Haupt().ChooseDrive(Haupt().lstLaufwerk1, L"t:"));
     EXPECT_EQ(drive, 1);
     EXPECT_EQ(folder, 1);
     EXPECT_TRUE(platform.shown.empty());
@@ -65,7 +65,7 @@ TEST_F(PickersTest, BothFileListsShowEveryFileHiddenAndSystemIncluded) {
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(sortedListed, expected);
 
-    ASSERT_EQ(Haupt().OpenFolder(Haupt().lstOrdner1, L"t:\\"), 0u);
+    ASSERT_FALSE(Haupt().OpenFolder(Haupt().lstOrdner1, L"t:\\"));
     EXPECT_EQ(Entries(Haupt().lstDateien1.Handle()), listed) << "same folder, same entries, same order";
 }
 
@@ -82,16 +82,16 @@ TEST_F(PickersTest, FolderPathIsRaisedOnlyWhenTheFolderDiffers) {
     int folder = 0;
     Count(Haupt().lstOrdner1.onChange, folder);
     for (const wchar_t* same : {L"t:\\Briefe", L"t:\\Briefe\\", L"T:\\BRIEFE", L"t:\\Briefe\\Zweiter\\.."})
-        EXPECT_EQ(Haupt().OpenFolder(Haupt().lstOrdner1, same), 0u);
+        EXPECT_FALSE(Haupt().OpenFolder(Haupt().lstOrdner1, same));
     EXPECT_EQ(folder, 0);
     EXPECT_EQ(Haupt().lstOrdner1.Path(), L"t:\\Briefe");
 
-    EXPECT_EQ(Haupt().OpenFolder(Haupt().lstOrdner1, L"\\"), 0u) << "the root of the list's own drive";
+    EXPECT_FALSE(Haupt().OpenFolder(Haupt().lstOrdner1, L"\\")) << "the root of the list's own drive";
     EXPECT_EQ(Haupt().lstOrdner1.Path(), L"t:\\");
     EXPECT_EQ(Haupt().lstDateien1.Path(), L"t:\\");
     EXPECT_EQ(folder, 1);
 
-    EXPECT_EQ(Haupt().OpenFolder(Haupt().lstOrdner1, L"Leer"), 0u) << "relative to the open folder";
+    EXPECT_FALSE(Haupt().OpenFolder(Haupt().lstOrdner1, L"Leer")) << "relative to the open folder";
     EXPECT_EQ(Haupt().lstOrdner1.Path(), L"t:\\Leer");
     EXPECT_EQ(folder, 2);
 }

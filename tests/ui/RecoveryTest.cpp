@@ -76,7 +76,7 @@ TEST_F(RecoveryTest, RetryThenCancelGoesBackToTheDriveSavedOnFocus) {
 
     platform.answers.push_back(kRetry);
     platform.answers.push_back(kCancel);
-    ASSERT_EQ(Haupt().ChooseDrive(Haupt().lstLaufwerk1, L"u:"), 0u);
+    ASSERT_FALSE(Haupt().ChooseDrive(Haupt().lstLaufwerk1, L"u:"));
 
     ExpectFailureBoxes(2);
     EXPECT_EQ(Haupt().lstLaufwerk1.Drive(), L"t:");
@@ -93,7 +93,7 @@ TEST_F(RecoveryTest, RetryAfterInsertingAMediumOpensTheDrive) {
         InsertMedium();
         return kRetry;
     });
-    ASSERT_EQ(Haupt().ChooseDrive(Haupt().lstLaufwerk1, L"u:"), 0u);
+    ASSERT_FALSE(Haupt().ChooseDrive(Haupt().lstLaufwerk1, L"u:"));
     EXPECT_EQ(platform.shown.size(), 1u);
     EXPECT_EQ(Haupt().lstLaufwerk1.Drive(), L"u:");
     EXPECT_EQ(Haupt().lstOrdner1.Path(), L"u:\\");

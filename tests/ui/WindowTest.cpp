@@ -186,8 +186,8 @@ void WindowTest::FocusFromElsewhere(ui::Control& control) {
 }
 
 void WindowTest::OpenSource(const std::wstring& folder, const std::wstring& file) {
-    ASSERT_EQ(Haupt().ChooseDrive(Haupt().lstLaufwerk1, folder), 0u);
-    ASSERT_EQ(Haupt().OpenFolder(Haupt().lstOrdner1, folder), 0u);
+    ASSERT_FALSE(Haupt().ChooseDrive(Haupt().lstLaufwerk1, folder));
+    ASSERT_FALSE(Haupt().OpenFolder(Haupt().lstOrdner1, folder));
     if (file.empty()) return;
     int index = Haupt().lstDateien1.FindName(file);
     ASSERT_GE(index, 0) << Utf8(file) << " not listed";
@@ -195,8 +195,8 @@ void WindowTest::OpenSource(const std::wstring& folder, const std::wstring& file
 }
 
 void WindowTest::OpenDestination(const std::wstring& folder) {
-    ASSERT_EQ(Haupt().ChooseDrive(Haupt().lstLaufwerk2, folder), 0u);
-    ASSERT_EQ(Haupt().OpenFolder(Haupt().lstOrdner2, folder), 0u);
+    ASSERT_FALSE(Haupt().ChooseDrive(Haupt().lstLaufwerk2, folder));
+    ASSERT_FALSE(Haupt().OpenFolder(Haupt().lstOrdner2, folder));
 }
 
 void WindowTest::OpenTestFolders() {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "FolderPicture.h"
-#include "Folders.h"
+#include "PathText.h"
 
 namespace falvori::ui {
 

@@ -2,7 +2,7 @@
 
 #include <initializer_list>
 
-#include "Owned.h"
+#include "GdiOwners.h"
 
 namespace falvori::ui {
 

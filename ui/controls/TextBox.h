@@ -2,7 +2,7 @@
 #pragma once
 
 #include "Control.h"
-#include "Owned.h"
+#include "GdiOwners.h"
 
 namespace falvori::ui {
 

@@ -5,17 +5,13 @@
 #include <cwctype>
 
 #include "LongPath.h"
+#include "controls/PathText.h"
 #include "Owned.h"
+#include "SystemError.h"
 
 namespace falvori {
 
 namespace {
-
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
-
-bool HasDriveLetter(const std::wstring& text) {
-    return text.size() >= 2 && text[1] == L':' && std::iswalpha(text[0]);
-}
 
 // Keeps Windows from asking "insert a disk" while drives are looked at.
 class NoCriticalErrorBoxes {
@@ -54,44 +50,8 @@ std::wstring NetworkName(const std::wstring& drive) {
 
 }  // namespace
 
-std::size_t RootLength(const std::wstring& path) {
-    if (HasDriveLetter(path)) return path.size() >= 3 && IsSeparator(path[2]) ? 3 : 0;
-    if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
-        // \\server\share
-        std::size_t server = path.find_first_of(L"\\/", 2);
-        if (server == std::wstring::npos) return 0;
-        std::size_t share = path.find_first_of(L"\\/", server + 1);
-        return share == std::wstring::npos ? path.size() : share;
-    }
-    return 0;
-}
-
-std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
-    if (!folder.empty() && IsSeparator(folder.back())) return folder + name;
-    return folder + L'\\' + name;
-}
-
-std::vector<std::wstring> SplitFolder(const std::wstring& path) {
-    std::vector<std::wstring> parts;
-    std::size_t root = RootLength(path);
-    if (root == 0) return parts;
-    parts.push_back(path.substr(0, root));
-    std::size_t start = root;
-    while (start < path.size()) {
-        if (IsSeparator(path[start])) {
-            ++start;
-            continue;
-        }
-        std::size_t end = path.find_first_of(L"\\/", start);
-        if (end == std::wstring::npos) end = path.size();
-        parts.push_back(path.substr(start, end - start));
-        start = end;
-    }
-    return parts;
-}
-
-DWORD ResolveFolder(const std::wstring& text, const std::wstring& current, std::wstring& full) {
-    if (text.empty()) return ERROR_PATH_NOT_FOUND;
+Failure ResolveFolder(const std::wstring& text, const std::wstring& current, std::wstring& full) {
+    if (text.empty()) return SystemFailure(ERROR_PATH_NOT_FOUND);
     std::wstring wanted = text;
     bool networkPath = text.size() >= 2 && IsSeparator(text[0]) && IsSeparator(text[1]);
     if (!HasDriveLetter(text) && !networkPath && !current.empty()) {
@@ -105,16 +65,16 @@ DWORD ResolveFolder(const std::wstring& text, const std::wstring& current, std::
     }
     unsigned long error = 0;
     std::wstring path = FullPath(wanted, &error);
-    if (path.empty()) return error ? error : ERROR_BAD_PATHNAME;
+    if (path.empty()) return SystemFailure(error ? error : ERROR_BAD_PATHNAME);
     std::size_t root = RootLength(path);
-    if (root == 0) return ERROR_BAD_PATHNAME;
+    if (root == 0) return SystemFailure(ERROR_BAD_PATHNAME);
     while (path.size() > root && IsSeparator(path.back())) path.pop_back();
     if (HasDriveLetter(path)) path[0] = static_cast<wchar_t>(std::towlower(path[0]));
     full = path;
-    return ERROR_SUCCESS;
+    return {};
 }
 
-DWORD ReadFolder(const std::wstring& folder, Entries which, std::vector<std::wstring>& names) {
+Failure ReadFolder(const std::wstring& folder, Entries which, std::vector<std::wstring>& names) {
     NoCriticalErrorBoxes quiet;
     std::vector<std::wstring> found;
     WIN32_FIND_DATAW data;
@@ -125,9 +85,9 @@ DWORD ReadFolder(const std::wstring& folder, Entries which, std::vector<std::wst
     if (!find) {
         DWORD error = GetLastError();
         // An empty root folder has no "." entry to find.
-        if (error != ERROR_FILE_NOT_FOUND) return error;
+        if (error != ERROR_FILE_NOT_FOUND) return SystemFailure(error);
         names.clear();
-        return ERROR_SUCCESS;
+        return {};
     }
     do {
         bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -137,9 +97,9 @@ DWORD ReadFolder(const std::wstring& folder, Entries which, std::vector<std::wst
         found.push_back(std::move(name));
     } while (FindNextFileW(find.Get(), &data));
     DWORD error = GetLastError();
-    if (error != ERROR_NO_MORE_FILES) return error;
+    if (error != ERROR_NO_MORE_FILES) return SystemFailure(error);
     names = std::move(found);
-    return ERROR_SUCCESS;
+    return {};
 }
 
 std::wstring DescribeDrive(wchar_t letter, UINT type, const DriveQuestions& ask) {
