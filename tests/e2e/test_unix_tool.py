@@ -5,6 +5,7 @@ and standard streams closed or odd."""
 
 import errno
 import os
+import pty
 import re
 import shutil
 import subprocess
@@ -106,6 +107,23 @@ class FailureLines(e2e.E2ETestCase):
                 self.assertEqual(e2e.failure_lines(run.stderr), [(path, action, os.strerror(err))])
                 self.assertEqual(self.read(src), MAC_TEXT)
                 self.assertEqual(os.listdir(folder), [])
+
+
+    def test_no_question_on_a_terminal_that_is_the_source(self):
+        """Answers would be read from the very text being converted."""
+        master, slave = pty.openpty()
+        proc = subprocess.Popen([e2e.PROGRAM, "m", "-", self.path("kein Ordner", "x.txt")], stdin=slave,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+                                env=dict(os.environ, temp=self.dir))
+        os.close(slave)
+        try:
+            os.write(master, b"abc\n\x04")
+            _, err = proc.communicate(timeout=20)
+        finally:
+            proc.kill()
+            os.close(master)
+        self.assertEqual(proc.returncode, NOT_WRITTEN, err)
+        self.assertNotIn(b"?", err)
 
 
 class Pipes(e2e.E2ETestCase):
