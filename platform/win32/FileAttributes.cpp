@@ -16,21 +16,16 @@ constexpr DWORD kCarriedAttributes =
 constexpr SECURITY_INFORMATION kParts =
     OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
 
-PSID Owner(const SecurityBytes& security) {
+// The owner or the group (`get` says which) of a security descriptor.
+PSID Sid(const SecurityBytes& security, BOOL(WINAPI* get)(PSECURITY_DESCRIPTOR, PSID*, LPBOOL)) {
     PSID sid = nullptr;
     BOOL defaulted = FALSE;
-    if (security.empty() || !GetSecurityDescriptorOwner(const_cast<unsigned char*>(security.data()), &sid, &defaulted))
-        return nullptr;
+    if (security.empty() || !get(const_cast<unsigned char*>(security.data()), &sid, &defaulted)) return nullptr;
     return sid;
 }
 
-PSID Group(const SecurityBytes& security) {
-    PSID sid = nullptr;
-    BOOL defaulted = FALSE;
-    if (security.empty() || !GetSecurityDescriptorGroup(const_cast<unsigned char*>(security.data()), &sid, &defaulted))
-        return nullptr;
-    return sid;
-}
+PSID Owner(const SecurityBytes& security) { return Sid(security, GetSecurityDescriptorOwner); }
+PSID Group(const SecurityBytes& security) { return Sid(security, GetSecurityDescriptorGroup); }
 
 bool Same(PSID a, PSID b) { return a && b && EqualSid(a, b); }
 

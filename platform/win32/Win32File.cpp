@@ -11,25 +11,19 @@ namespace {
 // ReadFile and WriteFile take a DWORD count; stay well below its limit.
 constexpr std::size_t kMaxChunk = 1u << 30;
 
+// One ReadFile or WriteFile (`call`), its count and its failure.
+template <typename Buffer, typename Call>
+IoResult Transfer(Call call, HANDLE file, Buffer buffer, std::size_t size) {
+    DWORD moved = 0;
+    const BOOL ok = call(file, buffer, static_cast<DWORD>(std::min(size, kMaxChunk)), &moved, nullptr);
+    return {moved, ok ? Failure{} : LastFailure()};
+}
+
 }  // namespace
 
-IoResult ReadFrom(HANDLE file, void* buffer, std::size_t size) {
-    IoResult result;
-    DWORD got = 0;
-    if (!ReadFile(file, buffer, static_cast<DWORD>(std::min(size, kMaxChunk)), &got, nullptr))
-        result.failure = LastFailure();
-    result.count = got;
-    return result;
-}
+IoResult ReadFrom(HANDLE file, void* buffer, std::size_t size) { return Transfer(ReadFile, file, buffer, size); }
 
-IoResult WriteTo(HANDLE file, const void* data, std::size_t size) {
-    IoResult result;
-    DWORD put = 0;
-    if (!WriteFile(file, data, static_cast<DWORD>(std::min(size, kMaxChunk)), &put, nullptr))
-        result.failure = LastFailure();
-    result.count = put;
-    return result;
-}
+IoResult WriteTo(HANDLE file, const void* data, std::size_t size) { return Transfer(WriteFile, file, data, size); }
 
 Failure Win32File::Close() {
     const DWORD error = handle_.Close();
