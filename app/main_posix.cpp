@@ -37,22 +37,28 @@ int Print(const std::string& text) {
 void TellEmptyPath() { std::fprintf(stderr, "falvori: %s\n", _("empty file name")); }
 
 int ConvertInPlace(Core& core, const std::vector<std::string>& files) {
-    int worst = kExitWritten;
-    std::set<std::pair<dev_t, ino_t>> done;
-    bool standardInputDone = false;
-    for (const std::string& file : files) {
-        if (file.empty()) {
-            TellEmptyPath();
-            worst = std::max(worst, int{kExitNotWritten});
-            continue;
-        }
-        // The same file under a second name, or through a link, is converted once.
+    // The same file under a second name, or through a link, is converted
+    // once. Asked before converting: a replaced file has a new inode.
+    std::vector<bool> again(files.size());
+    std::set<std::pair<dev_t, ino_t>> seen;
+    bool standardInputSeen = false;
+    for (std::size_t i = 0; i < files.size(); ++i) {
         struct stat st {};
-        if (file == "-" ? std::exchange(standardInputDone, true)
-                        : ::stat(file.c_str(), &st) == 0 && !done.insert({st.st_dev, st.st_ino}).second)
-            continue;
+        if (files[i] == "-")
+            again[i] = std::exchange(standardInputSeen, true);
+        else if (!files[i].empty() && ::stat(files[i].c_str(), &st) == 0)
+            again[i] = !seen.insert({st.st_dev, st.st_ino}).second;
+    }
+    int worst = kExitWritten;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (again[i]) continue;
+        int status = kExitNotWritten;
+        if (files[i].empty())
+            TellEmptyPath();
+        else
+            status = core.Convert(files[i], files[i]);
         // Exit statuses rise with their severity: 3 above 1 above 0.
-        worst = std::max(worst, int{core.Convert(file, file)});
+        worst = std::max(worst, status);
     }
     return worst;
 }
