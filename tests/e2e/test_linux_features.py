@@ -105,7 +105,7 @@ class LinuxFeatures(e2e.E2ETestCase):
         # A CR LF across the stage's 32 KiB pieces, one across the loop's 256 KiB blocks.
         data = b"a\rb\nc\r\n\n\r\r\n"
         data += b"x" * (65535 - len(data)) + b"\r\n"
-        data += b"y" * (262143 - len(data)) + b"\r\nz\r"
+        data += b"y" * (262143 - len(data)) + b"\r\nz\r\r\n"
         swapped = HEADER + b"13\t10\r\n"  # Mac CR becomes Windows LF, and back
         # option, direction, table file (None: the shipped one), line end written
         cases = [("--crlf", "m", None, b"\r\n"), ("--cr", "w", None, b"\r"), ("--crlf", "m", swapped, b"\r\n"),
@@ -178,14 +178,18 @@ class LinuxFeatures(e2e.E2ETestCase):
             ("cfg", "share", None, "share"),
             ("cfg", "config BESIDE etc", "given", "given"),
             ("cfg", "ETC share", None, "ETC"),  # found broken: named, never skipped
+            ("cfg", "config-loop share", None, "CONFIG"),  # a link to itself is there too
             ("cfg", "", None, "SHARE"),  # none: the last place is named
         ]
         for xdg, present, given, outcome in cases:
             with self.subTest(present=present, given=given):
                 for name, folder in places.items():
                     table = os.path.join(folder, e2e.TABLE_FILE)
-                    if os.path.exists(table):
+                    if os.path.lexists(table):
                         os.remove(table)
+                    if f"{name}-loop" in present:
+                        os.makedirs(folder, exist_ok=True)
+                        os.symlink(table, table)
                     if name in present.lower().split() or name == given:
                         broken = name.upper() in present.split()
                         self.write(table, b"kaputt\r\n" if broken else HEADER + b"65\t%d\r\n" % letters[name])
