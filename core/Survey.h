@@ -34,18 +34,24 @@ public:
     void Add(const std::uint8_t* data, std::size_t size);
     SurveyReport Report() const;
 
-private:
-    enum Kind : std::uint8_t { kSame = 0, kChanged = 1, kInexact = 2, kDropped = 4 };
+    // What is counted of each byte: the table's verdict, then what the
+    // line ends and the warnings need.
+    enum Kind { kChanged, kInexact, kDropped, kCr, kLf, kNul, kHigh, kCrLf, kKinds };
+    using Counts = std::array<std::uint64_t, kKinds>;
 
+private:
     void Piece(const std::uint8_t* data, std::uint32_t size);
+    Counts CountScalar(const std::uint8_t* data, std::uint32_t size) const;
     void ValidateUtf8(const std::uint8_t* data, std::size_t size);
 
-    std::array<std::uint8_t, 256> kind_{};
-    std::array<std::uint64_t, 256> counts_{};
+    std::array<std::uint8_t, 256> kinds_{};  // bits 1 << kChanged, kInexact, kDropped
+    // The vector loop looks up the upper half only: every other byte but
+    // NUL, LF and CR must be of no kind, as in a table that keeps ASCII.
+    bool plainAscii_ = false;
+    Counts totals_{};
     std::uint64_t size_ = 0;
     std::optional<std::uint64_t> firstInexact_;
     std::uint8_t firstInexactValue_ = 0;
-    std::uint64_t crLf_ = 0;
     bool lastWasCr_ = false;
     std::array<std::uint8_t, 2> head_{};  // the first two bytes, for a byte-order mark
     std::uint64_t nulEven_ = 0, nulOdd_ = 0;

@@ -74,24 +74,27 @@ class LinuxFeatures(e2e.E2ETestCase):
                 os.remove(self.path("c"))
 
     def test_check_tells_what_would_change_and_writes_nothing(self):
-        # name, direction, content, warning; the figures come from the tables
+        # name, direction, content, warning; the figures come from the tables,
+        # the shipped ones or (the last case) one that changes CR
         cases = [
             ("mac.txt", "m", b"Gr\x9f\x8ce \xf0 logo\x00\r" * 3, "binary"),
-            ("ascii.txt", "m", b"plain\r\nlines\r\n", "none"),
+            ("ascii.txt", "m", b"plain\r\nlines!\r\n" * 10, "none"),  # a CR LF across 32 bytes
             ("mixed.txt", "w", "Šárka\r\n€ 5\n\r".encode("cp1252"), "none"),
             ("utf8.txt", "m", "Grüße\n".encode("utf-8"), "utf-8"),
             ("utf16.txt", "m", "Grüße\r\n".encode("utf-16"), "utf-16"),
             ("utf16be.txt", "m", "Grüße\n".encode("utf-16-be"), "utf-16"),
             ("broken-utf8.txt", "m", "Grüße".encode("utf-8")[:-2] + b"\xe2\x82", "none"),
-            ("blocks.txt", "m", b"x" * 262143 + b"\r\n\xf0", "none"),  # a CR LF across two reads
+            ("blocks.txt", "m", b"x" * 65535 + b"\r\n\xf0", "none"),  # a CR LF across two reads
+            ("swapped.txt", "m", b"a\r\nb\xf0\x00" * 20, "binary"),
         ]
         mac_zu_win, win_zu_mac = e2e.expected_tables()
-        tables = {"m": (mac_zu_win, win_zu_mac), "w": (win_zu_mac, mac_zu_win)}
+        tables = {"m": (mac_zu_win, win_zu_mac), "w": (win_zu_mac, mac_zu_win), "swapped": swapped_tables()}
+        swapped = self.program_copy(HEADER + b"13\t10\r\n")
         for name, direction, data, warning in cases:
             with self.subTest(case=name):
                 path = self.write(name, data)
-                run = self.run_program(["--check", direction, path])
-                want = check_line(data, *tables[direction]) + f" warning={warning} {path}\n"
+                run = self.run_program(["--check", direction, path], program=swapped if name == "swapped.txt" else None)
+                want = check_line(data, *tables["swapped" if name == "swapped.txt" else direction]) + f" warning={warning} {path}\n"
                 lossless = re.search(r"inexact=0 .* dropped=0 ", want)
                 self.assertEqual((run.code, run.stdout, run.stderr), (0 if lossless else 4, want, ""))
                 self.assertEqual(self.read(path), data)
@@ -99,7 +102,7 @@ class LinuxFeatures(e2e.E2ETestCase):
         run = self.run_program(["m", "--check", self.path("ascii.txt"), self.path("fehlt"), self.path("mac.txt")])
         self.assertEqual((run.code, [line.split()[-1] for line in run.stdout.splitlines()]),
                          (1, [self.path("ascii.txt"), self.path("mac.txt")]), run)
-        self.assertEqual(sorted(os.listdir(self.dir)), sorted(name for name, *_ in cases))
+        self.assertEqual(sorted(os.listdir(self.dir)), sorted([name for name, *_ in cases] + [os.path.basename(os.path.dirname(swapped))]))
 
     def test_line_ends_both_ways_through_files_and_pipes(self):
         # A CR LF across the stage's 32 KiB pieces, one across the loop's 256 KiB blocks.
