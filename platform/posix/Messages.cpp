@@ -36,9 +36,10 @@ constexpr std::pair<std::string_view, const char*> kCoreTexts[] = {
 void UseUsersLanguage(const std::string& programFolder) {
     std::setlocale(LC_MESSAGES, "");
     std::setlocale(LC_CTYPE, "");
+    // A folder: /usr/bin/locale is a program.
     std::string folder = programFolder + "/locale";
     struct stat st {};
-    if (::stat(folder.c_str(), &st) != 0) folder = programFolder + "/../share/locale";
+    if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) folder = programFolder + "/../share/locale";
     ::bindtextdomain(kDomain, folder.c_str());
     ::textdomain(kDomain);
 }

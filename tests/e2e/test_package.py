@@ -84,7 +84,13 @@ class Installed(e2e.E2ETestCase):
                                    text=True, check=True).stdout
         self.assertEqual(conffiles, f"/etc/falvori/{e2e.TABLE_FILE}\n")
         table = os.path.join(root, "etc", "falvori", e2e.TABLE_FILE)
-        self.assertConverts(os.path.join(root, "usr", "bin", "falvori"), "--table", table)
+        program = os.path.join(root, "usr", "bin", "falvori")
+        self.assertConverts(program, "--table", table)
+        # German from share/locale, past the program /usr/bin/locale.
+        with open(os.path.join(root, "usr", "bin", "locale"), "w"):
+            pass
+        run = self.run_program(["--table", table, "m", self.path("fehlt")], program=program, env={"LC_ALL": "de_DE.UTF-8"})
+        self.assertIn("Quelldatei kann nicht geöffnet werden", run.stderr)
 
     def test_lintian_finds_no_errors(self):
         if not shutil.which("lintian"):
