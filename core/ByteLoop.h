@@ -8,12 +8,17 @@
 #include <string>
 
 #include "ByteMap.h"
+#include "LineEnds.h"
 #include "Platform.h"
 
 namespace falvori {
 
 // Takes mapped bytes; returns false to stop the loop.
 using MappedBytes = std::function<bool(const std::uint8_t* data, std::size_t size)>;
+
+// `emit` itself for Keep; otherwise `emit` behind a stage that rewrites the
+// line ends of the bytes handed to it (a CR LF split across two calls too).
+MappedBytes WithLineEnds(LineEnds to, MappedBytes emit);
 
 // Reads source to its end through map into emit. Returns false when the user
 // cancelled a failed step or emit stopped the loop.

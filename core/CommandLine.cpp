@@ -42,45 +42,27 @@ std::optional<bool> MacWin(std::string_view direction) {
 }  // namespace
 
 void Core::BefehlszeileAuswerten() {
+    Befehlszeile = Trim(platform_.CommandLine());
+    if (Befehlszeile.empty()) return;
+    Stapelbetrieb = true;
     std::optional<bool> macWin;
-    std::string problem;
-    if (auto words = platform_.CommandWords()) {
-        // Words as the system split them: a quote or a blank in a word is
-        // part of the path, and an empty word is an empty path.
-        if (words->empty()) return;
-        Stapelbetrieb = true;
-        if (words->size() >= 2) macWin = MacWin((*words)[0]);
-        if (macWin) {
-            QuellDatei = (*words)[1];
-            ZielDatei = words->size() >= 3 ? (*words)[2] : std::string();
-        }
-        // A glob that found three files would convert the first over the
-        // second: a path more than DEST is refused before anything is done.
-        if (macWin && words->size() > 3) problem = "ein Pfad zu viel: " + (*words)[3];
-    } else {
-        Befehlszeile = Trim(platform_.CommandLine());
-        if (Befehlszeile.empty()) return;
-        Stapelbetrieb = true;
-        if (Befehlszeile.size() >= 2 && Befehlszeile[1] == ' ')
-            macWin = MacWin(std::string_view(Befehlszeile).substr(0, 1));
-        if (macWin) {
-            Befehlszeile = Befehlszeile.substr(2);
-            auto [quelle, rest] = ArgumentAbtrennen(Befehlszeile);
-            QuellDatei = std::move(quelle);
-            Befehlszeile = Trim(rest);
-            ZielDatei = ArgumentAbtrennen(Befehlszeile).first;
-        }
-    }
-    if (!macWin || !problem.empty()) {
-        platform_.ShowUsage(problem);
-        platform_.EndProgram(kExitUsage);
-    }
+    if (Befehlszeile.size() >= 2 && Befehlszeile[1] == ' ')
+        macWin = MacWin(std::string_view(Befehlszeile).substr(0, 1));
+    if (!macWin) platform_.EndProgram(kExitUsage);
+    Befehlszeile = Befehlszeile.substr(2);
+    auto [quelle, rest] = ArgumentAbtrennen(Befehlszeile);
+    QuellDatei = std::move(quelle);
+    Befehlszeile = Trim(rest);
+    ZielDatei = ArgumentAbtrennen(Befehlszeile).first;
     RichtungMacWin = *macWin;
     if (ZielDatei.empty()) ZielDatei = QuellDatei;
+    platform_.EndProgram(Convert(QuellDatei, ZielDatei));
+}
 
-    if (platform_.NamesOutputStream(ZielDatei)) platform_.EndProgram(ConvertToStream(QuellDatei, ZielDatei));
-    const std::optional<bool> written = DateiUmwandeln(QuellDatei, ZielDatei);
-    platform_.EndProgram(written == true ? kExitWritten : kExitNotWritten);
+ExitStatus Core::Convert(const std::string& quelle, const std::string& ziel) {
+    const std::string& to = ziel.empty() ? quelle : ziel;
+    if (platform_.NamesOutputStream(to)) return ConvertToStream(quelle, to);
+    return DateiUmwandeln(quelle, to) == true ? kExitWritten : kExitNotWritten;
 }
 
 }  // namespace falvori

@@ -59,7 +59,7 @@ std::optional<bool> Core::DateiUmwandeln(const std::string& quelle, const std::s
         return result;
 
     const ByteMap map(RichtungMacWin ? MacZuWin : WinZuMac);
-    const bool mapped = MapFile(platform_, map, *source, quelle, [&](const std::uint8_t* data, std::size_t n) {
+    const bool mapped = MapFile(platform_, map, *source, quelle, WithLineEnds(lineEnds, [&](const std::uint8_t* data, std::size_t n) {
         std::size_t written = 0;
         // A retried write goes on after the bytes that did reach the file.
         return guarded("Zwischendatei kann nicht geschrieben werden", TempDatei, [&] {
@@ -70,7 +70,7 @@ std::optional<bool> Core::DateiUmwandeln(const std::string& quelle, const std::s
             }
             return Failure{};
         });
-    });
+    }));
     if (!mapped) return result;
 
     if (!guarded("Dateien können nicht geschlossen werden", TempDatei,

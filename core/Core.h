@@ -8,7 +8,9 @@
 #include <optional>
 #include <string>
 
+#include "LineEnds.h"
 #include "Platform.h"
+#include "Survey.h"
 
 namespace falvori {
 
@@ -50,11 +52,20 @@ public:
     // stream failed.
     ExitStatus ConvertToStream(const std::string& quelle, const std::string& ziel);
 
+    // Converts `quelle` into `ziel` (empty: in place), into an output stream
+    // where `ziel` names one. Returns the exit status.
+    ExitStatus Convert(const std::string& quelle, const std::string& ziel);
+
+    // Reads `quelle` (or standard input) and tells what converting it would
+    // change; writes nothing. Empty when it could not be read (Cancel).
+    std::optional<SurveyReport> CheckFile(const std::string& quelle);
+
     Tabelle MacZuWin{};
     Tabelle WinZuMac{};
 
     bool RichtungMacWin = true;   // true: Mac to Windows
     bool Stapelbetrieb = false;   // started with a command line: never ask
+    LineEnds lineEnds = LineEnds::Keep;  // what a conversion makes of line ends
     std::string QuellDatei;
     std::string ZielDatei;
     std::string TempDatei;

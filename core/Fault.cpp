@@ -6,9 +6,8 @@
 
 namespace falvori {
 
-void ReportFault(Platform& platform, const RuntimeFault& fault) {
-    platform.ShowBox("Laufzeitfehler '" + std::to_string(fault.number) + "':\r\r" + fault.text,
-                        "Falvori", MsgIcon::Critical, MsgButtons::Ok);
+void ReportFault(Platform& platform, const RuntimeFault& fault, const std::string& path) {
+    platform.FaultBox(fault.number, fault.text, path);
     platform.EndProgram(kExitFatal);
     std::abort();  // not reached: EndProgram does not return
 }

@@ -16,6 +16,7 @@ struct RuntimeFault {
 inline const RuntimeFault kOverflow{6, "Überlauf"};
 inline const RuntimeFault kIndexOutOfRange{9, "Index außerhalb des gültigen Bereichs"};
 
-[[noreturn]] void ReportFault(Platform& platform, const RuntimeFault& fault);
+// `path`: the file being read when the fault arose, if any.
+[[noreturn]] void ReportFault(Platform& platform, const RuntimeFault& fault, const std::string& path = {});
 
 }  // namespace falvori

@@ -10,7 +10,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace falvori {
 
@@ -90,12 +89,9 @@ public:
     // --- process ---
     // The command line after the program's name, as the user typed it.
     virtual std::string CommandLine() = 0;
-    // The words after the program's name, on a system that hands them over
-    // already split; nothing where the program scans CommandLine() itself.
-    virtual std::optional<std::vector<std::string>> CommandWords() { return std::nullopt; }
-    // Where the table file lies when it is not beside the program; empty
-    // where the program looks beside itself only.
-    virtual std::string SharedDataFolder() { return {}; }
+    // The table file, where the program looks for it in places of its own;
+    // nothing where it lies beside the program.
+    virtual std::optional<Result<std::string>> TableFile() { return std::nullopt; }
     // The folder that holds the program, as the system reports it (with a
     // trailing separator only for a root folder).
     virtual Result<std::string> ProgramFolder() = 0;
@@ -105,10 +101,6 @@ public:
     virtual char Separator() = 0;
     // Ends the process with the given status; files still open are closed.
     [[noreturn]] virtual void EndProgram(int status) = 0;
-    // Called before ending on an unrecognised command line, with what was
-    // wrong when a word is to blame. A window program ends silently; a
-    // terminal program says how it is called.
-    virtual void ShowUsage(const std::string& problem) { (void)problem; }
 
     // --- user ---
     // Shows a modal box and returns the Answer of the button pressed. Lines
@@ -130,6 +122,13 @@ public:
     // A failure after the destination was written (its flush to disk): the
     // conversion stands. Returns kRetry to run the step again.
     virtual int WarningBox(const Failure& failure, const Doing& doing) { return FailureBox(failure, doing); }
+    // The table file `path` cannot be used, for `reason` (the system's
+    // description, or "Tabelle defekt."); the program ends after it. The
+    // window's box says where the file must lie.
+    virtual void TableFailureBox(const std::string& reason, const std::string& path);
+    // A run-time fault that ends the program, met while reading `path` (empty:
+    // elsewhere).
+    virtual void FaultBox(int number, const std::string& text, const std::string& path);
 
     // --- files ---
     // Where HasStandardStreams(), "-" is standard input.

@@ -32,7 +32,7 @@ ExitStatus Core::ConvertToStream(const std::string& quelle, const std::string& z
 
     const ByteMap map(RichtungMacWin ? MacZuWin : WinZuMac);
     bool outputFailed = false;
-    const bool mapped = MapFile(platform_, map, *source, quelle, [&](const std::uint8_t* data, std::size_t n) {
+    const bool mapped = MapFile(platform_, map, *source, quelle, WithLineEnds(lineEnds, [&](const std::uint8_t* data, std::size_t n) {
         for (std::size_t written = 0; written < n;) {
             IoResult w = out->Write(data + written, n - written);
             written += w.count;
@@ -43,7 +43,7 @@ ExitStatus Core::ConvertToStream(const std::string& quelle, const std::string& z
             }
         }
         return true;
-    });
+    }));
     source.reset();  // only read: its close tells nothing about the result
     if (outputFailed) {
         platform_.ShowFailure(failure, writing);

@@ -1,4 +1,4 @@
-// Fills the two translation tables from the table file beside the program.
+// Fills the two translation tables from the table file.
 #include <cstdlib>
 
 #include <memory>
@@ -14,15 +14,10 @@ namespace {
 
 constexpr const char* kBrokenTable = "Tabelle defekt.";
 
-[[noreturn]] void Tabellenfehler(Platform& platform, std::unique_ptr<File>& file,
-                                 const std::string& firstLine) {
+[[noreturn]] void Tabellenfehler(Platform& platform, std::unique_ptr<File>& file, const std::string& firstLine,
+                                 const std::string& path) {
     file.reset();  // close before the box, so the user may fix the file meanwhile
-    platform.ShowBox(firstLine +
-                            "\r\r"
-                            "Die Übersetzungstabelle\r"
-                            "'ZeichenCodes Mac - Win.txt'\r"
-                            "muss im Programm-Verzeichnis liegen.\r",
-                        "Fehler!", MsgIcon::Critical, MsgButtons::Ok);
+    platform.TableFailureBox(firstLine, path);
     platform.EndProgram(kExitFatal);
     std::abort();  // not reached: EndProgram does not return
 }
@@ -55,37 +50,35 @@ void Core::TabelleLaden() {
     // Every failure up to and including the header line is the table box
     // with the system's description.
     // Not the working folder's table when the program's own is unknown.
-    Result<std::string> folder = platform_.ProgramFolder();
     std::unique_ptr<File> file;
-    if (folder.failure) Tabellenfehler(platform_, file, folder.failure.text);
-    Failure failure;
-    std::string path = folder.value + platform_.Separator() + kTableFileName;
-    // An installed program finds the file in its shared data folder; one
-    // beside the program wins, whatever it holds.
-    if (const std::string shared = platform_.SharedDataFolder(); !shared.empty()) {
-        bool beside = false;
-        failure = platform_.FileExists(path, beside);
-        if (!failure && !beside) path = shared + platform_.Separator() + kTableFileName;
-        failure = {};
+    Result<std::string> path;
+    if (auto chosen = platform_.TableFile()) {
+        path = std::move(*chosen);
+    } else {
+        path = platform_.ProgramFolder();
+        path.value += platform_.Separator();
+        path.value += kTableFileName;
     }
-    file = platform_.OpenForReading(path, failure);
-    if (failure || !file) Tabellenfehler(platform_, file, failure.text);
+    if (path.failure) Tabellenfehler(platform_, file, path.failure.text, {});
+    Failure failure;
+    file = platform_.OpenForReading(path.value, failure);
+    if (failure || !file) Tabellenfehler(platform_, file, failure.text, path.value);
 
     LineReader lines(*file);
     if (lines.AtEnd(failure)) {
         if (!failure) failure = platform_.EndOfFileFailure();
-        Tabellenfehler(platform_, file, failure.text);
+        Tabellenfehler(platform_, file, failure.text, path.value);
     }
     HeaderMatch header;
     failure = lines.ReadLine(header);
-    if (failure) Tabellenfehler(platform_, file, failure.text);
-    if (!header.matches()) Tabellenfehler(platform_, file, kBrokenTable);
+    if (failure) Tabellenfehler(platform_, file, failure.text, path.value);
+    if (!header.matches()) Tabellenfehler(platform_, file, kBrokenTable, path.value);
 
     // The Mac code carries over to the next line when a line holds no TAB.
     std::uint8_t macCode = 0;
     for (;;) {
         bool end = lines.AtEnd(failure);
-        if (failure) ReportFault(platform_, {failure.code, failure.text});
+        if (failure) ReportFault(platform_, {failure.code, failure.text}, path.value);
         if (end) break;
 
         NumberReader number;
@@ -95,24 +88,24 @@ void Core::TabelleLaden() {
                 return;
             }
             auto code = ToByte(number.Value());
-            if (!code) ReportFault(platform_, kOverflow);
+            if (!code) ReportFault(platform_, kOverflow, path.value);
             macCode = *code;
             number.Reset();
-            if (macCode == 0) Tabellenfehler(platform_, file, kBrokenTable);
+            if (macCode == 0) Tabellenfehler(platform_, file, kBrokenTable, path.value);
         });
-        if (failure) ReportFault(platform_, {failure.code, failure.text});
+        if (failure) ReportFault(platform_, {failure.code, failure.text}, path.value);
 
         const double value = number.Value();
         if (value == 0) {
             MacZuWin[macCode] = 32;  // no counterpart: a blank
         } else {
             auto entry = ToInt16(value);
-            if (!entry) ReportFault(platform_, kOverflow);
+            if (!entry) ReportFault(platform_, kOverflow, path.value);
             MacZuWin[macCode] = *entry;
         }
         auto index = ToWhole(value);
-        if (!index) ReportFault(platform_, kOverflow);
-        if (*index < 0 || *index > 255) ReportFault(platform_, kIndexOutOfRange);
+        if (!index) ReportFault(platform_, kOverflow, path.value);
+        if (*index < 0 || *index > 255) ReportFault(platform_, kIndexOutOfRange, path.value);
         WinZuMac[*index] = macCode;
     }
     // The file closes here.

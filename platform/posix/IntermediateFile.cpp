@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "Messages.h"
 #include "PathParts.h"
 #include "FileSteps.h"
 #include "SystemError.h"
@@ -46,7 +47,7 @@ std::unique_ptr<PosixIntermediate> PosixIntermediate::Create(const std::string& 
     // Made by someone else, or open to others: they could swap our file.
     if (privateFolder && (st.st_uid != me || (st.st_mode & 077) != 0)) return Fail(failure, EPERM);
     if ((st.st_mode & (S_IWGRP | S_IWOTH)) && !(st.st_mode & S_ISVTX)) {
-        failure = {EPERM, "Folder is writable by others and not sticky"};
+        failure = {EPERM, N_("Folder is writable by others and not sticky")};
         return nullptr;
     }
     file->mayMove_ = st.st_uid == me || st.st_uid == 0;

@@ -14,6 +14,7 @@
 
 #include "Core.h"
 #include "IntermediateFile.h"
+#include "Messages.h"
 #include "PathParts.h"
 #include "PosixFile.h"
 #include "StandardStreams.h"
@@ -21,13 +22,11 @@
 
 namespace falvori {
 
-PosixPlatform::PosixPlatform(int argc, char** argv)
-    : words_(argv + (argc > 0 ? 1 : 0), argv + argc),
-      closedAtStart_(OpenMissingStandardDescriptors()) {
+PosixPlatform::PosixPlatform(int argc, char** argv) : closedAtStart_(OpenMissingStandardDescriptors()) {
     // Asked now, before the program opens a file of its own: a name like
     // /dev/fd/3 must never lead to one of those.
-    for (const std::string& word : words_) {
-        const int fd = DescriptorNamed(word);
+    for (int i = 1; i < argc; ++i) {
+        const int fd = DescriptorNamed(argv[i]);
         if (fd >= 0 && (fd > 2 || !(closedAtStart_ & (1u << fd))) && ::fcntl(fd, F_GETFD) != -1)
             startedWith_.push_back(fd);
     }
@@ -41,9 +40,39 @@ Result<std::string> PosixPlatform::ProgramFolder() {
     return {FolderOf(path), {}};
 }
 
-std::string PosixPlatform::SharedDataFolder() {
+std::vector<std::string> PosixPlatform::TablePlaces() {
+    std::vector<std::string> places;
+    const std::string name = std::string("/falvori/") + kTableFileName;
+    // A relative XDG_CONFIG_HOME is to be ignored, as an empty one.
+    const std::string config = EnvironmentVariable("XDG_CONFIG_HOME");
+    const std::string home = EnvironmentVariable("HOME");
+    if (config.starts_with('/'))
+        places.push_back(config + name);
+    else if (!home.empty())
+        places.push_back(home + "/.config" + name);
     const Result<std::string> folder = ProgramFolder();
-    return folder.failure ? std::string() : folder.value + "/../share/falvori";
+    if (folder.failure) return places;
+    places.push_back(folder.value + '/' + kTableFileName);
+    // The prefix /usr has its configuration in /etc, as GNU's sysconfdir.
+    const std::string prefix = FolderOf(folder.value);
+    places.push_back((prefix == "/usr" || prefix == "/" ? std::string() : prefix) + "/etc" + name);
+    places.push_back((prefix == "/" ? std::string() : prefix) + "/share" + name);
+    return places;
+}
+
+std::optional<Result<std::string>> PosixPlatform::TableFile() {
+    if (tableOption_) return Result<std::string>{*tableOption_, {}};
+    // The first one there is the one: a broken one is named, not passed over.
+    // One in a folder we may not search (another user's home) is not there.
+    const std::vector<std::string> places = TablePlaces();
+    for (const std::string& place : places) {
+        struct stat st {};
+        if (::stat(place.c_str(), &st) == 0 || (errno != ENOENT && errno != ENOTDIR && errno != EACCES))
+            return Result<std::string>{place, {}};
+    }
+    const Result<std::string> folder = ProgramFolder();
+    if (folder.failure) return Result<std::string>{{}, folder.failure};
+    return Result<std::string>{places.back(), {}};
 }
 
 std::string PosixPlatform::EnvironmentVariable(const std::string& name) {
@@ -64,11 +93,6 @@ void PosixPlatform::EndProgram(int status) {
     std::exit(status);
 }
 
-void PosixPlatform::ShowUsage(const std::string& problem) {
-    if (!problem.empty()) std::cerr << "falvori: " << PrintablePath(problem) << '\n';
-    std::cerr << kUsageLine << "\nMehr dazu: falvori --help\n";
-}
-
 std::string PrintablePath(const std::string& path) {
     std::string shown = path;
     for (char& c : shown)
@@ -84,17 +108,23 @@ std::string WithLineBreaks(std::string text) {
     return text;
 }
 
+// "falvori: PATH: ACTION: TEXT", each part only when there is one.
+void PrintLine(const std::string& path, const std::string& action, const std::string& text) {
+    std::cerr << "falvori: ";
+    if (!path.empty()) std::cerr << PrintablePath(path) << ": ";
+    if (!action.empty()) std::cerr << action << ": ";
+    std::cerr << WithLineBreaks(text) << '\n';
+}
+
 void PrintFailure(const Failure& failure, const Doing& doing) {
-    std::cerr << "falvori: " << PrintablePath(doing.path) << ": ";
-    if (*doing.action) std::cerr << doing.action << ": ";
-    std::cerr << WithLineBreaks(failure.text) << '\n';
+    PrintLine(doing.path, Translated(doing.action), Translated(failure.text));
 }
 
 }  // namespace
 
 int PosixPlatform::ShowBox(const std::string& text, const std::string& title, MsgIcon,
                               MsgButtons buttons) {
-    std::cerr << title << ": " << WithLineBreaks(text) << '\n';
+    std::cerr << Translated(title) << ": " << WithLineBreaks(Translated(text)) << '\n';
     if (buttons == MsgButtons::Ok) return kOk;
     return AskOnTerminal(buttons == MsgButtons::RetryCancel);
 }
@@ -105,6 +135,9 @@ int PosixPlatform::FailureBox(const Failure& failure, const Doing& doing) {
 }
 
 void PosixPlatform::ShowFailure(const Failure& failure, const Doing& doing) {
+    // A reader that went away (head, a pager closed early) wants no more, and
+    // no message either; the exit status still says it.
+    if (failure.code == EPIPE) return;
     PrintFailure(failure, doing);
 }
 
@@ -113,14 +146,26 @@ int PosixPlatform::WarningBox(const Failure& failure, const Doing& doing) {
     return kCancel;
 }
 
+void PosixPlatform::TableFailureBox(const std::string& reason, const std::string& path) {
+    PrintLine(path, _("cannot use the table file"), Translated(reason));
+}
+
+void PosixPlatform::FaultBox(int number, const std::string& text, const std::string& path) {
+    PrintLine(path, _("run-time error") + (' ' + std::to_string(number)), Translated(text));
+}
+
 int PosixPlatform::AskOnTerminal(bool retry) {
     if (inputIsSource_ || !::isatty(STDIN_FILENO)) return retry ? kCancel : kNo;
-    std::cerr << (retry ? "[W]iederholen / [A]bbrechen? " : "[J]a / [N]ein? ") << std::flush;
+    // The letter in the first brackets is the answer that goes on, in the
+    // user's language.
+    const std::string question = retry ? _("[R]etry / [C]ancel? ") : _("[Y]es / [N]o? ");
+    std::cerr << question << std::flush;
     std::string answer;
     if (!std::getline(std::cin, answer) || answer.empty()) return retry ? kCancel : kNo;
-    const char c = static_cast<char>(answer[0] | 0x20);
-    if (retry) return c == 'w' || c == 'r' ? kRetry : kCancel;
-    return c == 'j' || c == 'y' ? kYes : kNo;
+    const auto open = question.find('[');
+    const bool yes = open + 1 < question.size() && (answer[0] | 0x20) == (question[open + 1] | 0x20);
+    if (retry) return yes ? kRetry : kCancel;
+    return yes ? kYes : kNo;
 }
 
 std::unique_ptr<File> PosixPlatform::OpenStandardInput(Failure& failure) {
@@ -183,6 +228,6 @@ Failure PosixPlatform::FileExists(const std::string& path, bool& present) {
     return {};
 }
 
-Failure PosixPlatform::EndOfFileFailure() { return {ENODATA, "Input past end of file"}; }
+Failure PosixPlatform::EndOfFileFailure() { return {ENODATA, N_("Input past end of file")}; }
 
 }  // namespace falvori

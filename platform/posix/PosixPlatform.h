@@ -15,16 +15,19 @@ class PosixPlatform : public Platform {
 public:
     PosixPlatform(int argc, char** argv);
 
-    // The words are used as they are; there is no one line to scan.
+    // The words are read by ReadOptions; there is no one line to scan.
     std::string CommandLine() override { return {}; }
-    std::optional<std::vector<std::string>> CommandWords() override { return words_; }
     Result<std::string> ProgramFolder() override;
-    std::string SharedDataFolder() override;
+    // --table, else the first of TablePlaces() that exists.
+    std::optional<Result<std::string>> TableFile() override;
+    void SetTableOption(std::optional<std::string> path) { tableOption_ = std::move(path); }
+    // Where the table file is looked for without --table, in that order:
+    // the user's, beside the program, the system's, the installed default.
+    std::vector<std::string> TablePlaces();
     std::string EnvironmentVariable(const std::string& name) override;
     std::string FallbackTempFolder() override;
     char Separator() override { return '/'; }
     [[noreturn]] void EndProgram(int status) override;
-    void ShowUsage(const std::string& problem) override;
 
     int ShowBox(const std::string& text, const std::string& title, MsgIcon icon,
                    MsgButtons buttons) override;
@@ -33,6 +36,8 @@ public:
     void ShowFailure(const Failure& failure, const Doing& doing) override;
     // A warning line; nothing to answer.
     int WarningBox(const Failure& failure, const Doing& doing) override;
+    void TableFailureBox(const std::string& reason, const std::string& path) override;
+    void FaultBox(int number, const std::string& text, const std::string& path) override;
 
     std::unique_ptr<File> OpenForReading(const std::string& path, Failure& failure) override;
     std::unique_ptr<Intermediate> CreateIntermediate(const std::string& path, Failure& failure) override;
@@ -50,16 +55,12 @@ private:
     // Retry/Cancel or Yes/No on the terminal; without one, Cancel or No.
     int AskOnTerminal(bool retry);
 
-    std::vector<std::string> words_;
+    std::optional<std::string> tableOption_;
     unsigned closedAtStart_ = 0;   // standard descriptors closed when we started, as bits
     bool inputIsSource_ = false;   // standard input is data, not answers
     std::vector<int> startedWith_;  // descriptors named by a word that were open at start
     std::string privateTempFolder_;  // our own, when neither temp nor TMPDIR names one
 };
-
-// How the program is called, for a command line it does not understand.
-inline constexpr const char* kUsageLine =
-    "Aufruf: falvori m|w QUELLDATEI [ZIELDATEI]   (m: Mac -> Win, w: Win -> Mac)";
 
 // path as one line on a terminal: control characters become '?'.
 std::string PrintablePath(const std::string& path);

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "Messages.h"
 #include "SystemError.h"
 #include "SameFile.h"
 
@@ -14,7 +15,7 @@ Failure NotTheSameFile(int sourceFd, int outputFd) {
     struct stat in {}, out {};
     if (sourceFd < 0 || ::fstat(sourceFd, &in) != 0 || ::fstat(outputFd, &out) != 0) return {};
     if (S_ISREG(out.st_mode) && SameFile(in, out))
-        return {EINVAL, "Quelldatei und Standardausgabe sind dieselbe Datei"};
+        return {EINVAL, N_("Source file and standard output are the same file")};
     return {};
 }
 

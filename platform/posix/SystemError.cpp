@@ -2,10 +2,12 @@
 
 #include <cstring>
 
+#include "Messages.h"
+
 namespace falvori {
 
 Failure SystemFailure(int err) { return {err, std::strerror(err)}; }
 
-Failure NotRegularFileFailure() { return {EINVAL, "Not a regular file"}; }
+Failure NotRegularFileFailure() { return {EINVAL, N_("Not a regular file")}; }
 
 }  // namespace falvori

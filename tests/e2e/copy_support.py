@@ -79,7 +79,7 @@ def go_on(proc):
     return proc.wait(20), err
 
 
-def run_answering(args, env, answer=b"w\n", answers=8, timeout=60):
+def run_answering(args, env, answer=b"r\n", answers=8, timeout=60):
     """Runs the program with a terminal as stdin and gives the answer to
     every question. Returns (exit code, stderr text, number of questions)."""
     master, slave = pty.openpty()

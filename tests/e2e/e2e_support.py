@@ -25,11 +25,7 @@ resource.setrlimit(resource.RLIMIT_FSIZE, (1 << 30, 1 << 30))
 
 TABLE_FILE = "ZeichenCodes Mac-Win.txt"
 TEMP_NAME = "~Falvori~"
-FIXED_TABLE_LINES = [
-    "Die Übersetzungstabelle",
-    "'ZeichenCodes Mac - Win.txt'",
-    "muss im Programm-Verzeichnis liegen.",
-]
+TABLE_FAILURE = "cannot use the table file"
 
 
 def main():
@@ -142,7 +138,7 @@ class OnTerminal:
             self.said += chunk
         return self.said[start:]
 
-    def answer(self, text=b"w\n", timeout=60):
+    def answer(self, text=b"r\n", timeout=60):
         """Answers and waits for the end; returns the exit code."""
         os.write(self.master, text)
         _, rest = self.proc.communicate(timeout=timeout)

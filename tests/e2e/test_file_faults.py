@@ -165,7 +165,7 @@ class FileFaults(e2e.E2ETestCase):
             prompt = run.question()
             self.assertEqual(e2e.failure_lines(prompt.decode().split("\n")[0]),
                              [(os.path.join(temp, e2e.TEMP_NAME),
-                               "Zwischendatei kann nicht geschrieben werden",
+                               "cannot write the intermediate file",
                                os.strerror(errno.ENOSPC))], prompt)
             os.remove(filler)
             self.assertEqual(run.answer(), 0, run.said)

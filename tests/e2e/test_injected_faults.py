@@ -143,7 +143,7 @@ class InjectedFaults(e2e.E2ETestCase):
         closed_written = call == "close" and " written " in fired[0] and n < counts["close"]
         if how == "EIO" and after_rename and not answer:
             self.assertEqual(code, 0, err)
-            self.assertIn("nicht gesichert", err)
+            self.assertIn("not flushed to disk", err)
         elif how == "EIO" and (call != "close" or closed_written) and not answer:
             self.assertEqual(code, 1, f"a failed {call} passed as success: {fired[0]}")
         self.assertEqual(cs.litter(self.dir) + cs.litter(self.other), [])

@@ -42,21 +42,25 @@ class Installed(e2e.E2ETestCase):
                                capture_output=True, text=True, timeout=600)
         assert built.returncode == 0, built.stdout + built.stderr
 
-    def assertConverts(self, program):
+    def assertConverts(self, program, *options):
         src = self.write("brief.txt", TEXT.encode("mac_roman"))
         dst = self.path("brief-win.txt")
-        run = self.run_program(["m", src, dst], program=program)
+        run = self.run_program([*options, "m", src, dst], program=program)
         self.assertEqual((run.code, run.stderr), (0, ""), run)
         self.assertEqual(self.read(dst), TEXT.encode("cp1252"))
 
-    def test_install_puts_three_files_and_the_program_finds_its_table(self):
+    def test_install_puts_four_files_and_the_program_finds_its_table(self):
         prefix = self.path("prefix")
         done = subprocess.run(["cmake", "--install", BUILD_DIR, "--prefix", prefix],
                               capture_output=True, text=True, timeout=120)
         self.assertEqual(done.returncode, 0, done.stderr)
         self.assertEqual(files_below(prefix), ["bin/falvori", f"share/falvori/{e2e.TABLE_FILE}",
+                                               "share/locale/de/LC_MESSAGES/falvori.mo",
                                                "share/man/man1/falvori.1"])
         self.assertConverts(os.path.join(prefix, "bin", "falvori"))
+        # The manual names the folders of the prefix chosen when installing.
+        with open(os.path.join(prefix, "share", "man", "man1", "falvori.1")) as f:
+            self.assertIn(f".I {prefix}/etc/falvori/", f.read())
 
     def test_package_fields_files_and_program(self):
         info = subprocess.run(["dpkg-deb", "--info", self.deb], capture_output=True, text=True,
@@ -73,17 +77,28 @@ class Installed(e2e.E2ETestCase):
         root = self.path("root")
         subprocess.run(["dpkg-deb", "-x", self.deb, root], check=True)
         self.assertEqual(files_below(root), [
-            "usr/bin/falvori", "usr/share/doc/falvori/changelog.gz",
-            "usr/share/doc/falvori/copyright", f"usr/share/falvori/{e2e.TABLE_FILE}",
-            "usr/share/man/man1/falvori.1.gz"])
-        self.assertConverts(os.path.join(root, "usr", "bin", "falvori"))
+            f"etc/falvori/{e2e.TABLE_FILE}", "usr/bin/falvori", "usr/share/doc/falvori/changelog.gz",
+            "usr/share/doc/falvori/copyright", "usr/share/lintian/overrides/falvori",
+            "usr/share/locale/de/LC_MESSAGES/falvori.mo", "usr/share/man/man1/falvori.1.gz"])
+        conffiles = subprocess.run(["dpkg-deb", "--info", self.deb, "conffiles"], capture_output=True,
+                                   text=True, check=True).stdout
+        self.assertEqual(conffiles, f"/etc/falvori/{e2e.TABLE_FILE}\n")
+        table = os.path.join(root, "etc", "falvori", e2e.TABLE_FILE)
+        program = os.path.join(root, "usr", "bin", "falvori")
+        self.assertConverts(program, "--table", table)
+        # German from share/locale, past the program /usr/bin/locale.
+        with open(os.path.join(root, "usr", "bin", "locale"), "w"):
+            pass
+        run = self.run_program(["--table", table, "m", self.path("fehlt")], program=program, env={"LC_ALL": "de_DE.UTF-8"})
+        self.assertIn("Quelldatei kann nicht geöffnet werden", run.stderr)
 
     def test_lintian_finds_no_errors(self):
         if not shutil.which("lintian"):
             self.skipTest("lintian is not installed")
-        done = subprocess.run(["lintian", "--fail-on", "error,warning", self.deb],
+        done = subprocess.run(["lintian", "-I", "--fail-on", "error,warning", self.deb],
                               capture_output=True, text=True, timeout=600)
         self.assertEqual(done.returncode, 0, done.stdout + done.stderr)
+        self.assertNotIn("hardening-", done.stdout)
 
     def test_manual_renders_without_warnings(self):
         manual = os.path.join(BUILD_DIR, "falvori.1")

@@ -1,5 +1,7 @@
 // Arbitrary command lines through the argument scan and the batch mode, and
-// arbitrary words as a system that splits the command line hands them over.
+// arbitrary words through the Linux program's options.
+#include <algorithm>
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -12,6 +14,7 @@
 #include "Core.h"
 #include "FakePlatform.h"
 #include "FuzzCheck.h"
+#include "Options.h"
 
 using namespace falvori;
 using falvori::test::FakePlatform;
@@ -156,8 +159,8 @@ void CheckBatchMode(const std::string& line) {
     }
 }
 
-// Words as the Linux program receives them, split at NUL bytes: taken as
-// they are, whatever quotes or blanks they hold.
+// Words as the Linux program receives them, split at NUL bytes: every
+// operand is taken as it is, whatever quotes or blanks it holds, and in order.
 void CheckWords(std::string_view text) {
     std::vector<std::string> words;
     for (std::size_t start = 0; start < text.size();) {
@@ -166,33 +169,29 @@ void CheckWords(std::string_view text) {
         if (nul == std::string_view::npos) break;
         start = nul + 1;
     }
-    auto run = std::make_unique<Run>();
-    run->platform.words = words;
-    run->platform.commandLineText = "m a b";  // must not be read
-    for (const auto& [path, data] : kFiles) run->platform.files[path].data = data;
-    try {
-        run->core.BefehlszeileAuswerten();
-    } catch (const ProgramEnded& e) {
-        run->ended = true;
-        run->status = e.status;
+    const Options o = ReadOptions(words);
+    std::vector<std::string> operands;
+    bool known = true;
+    for (std::size_t i = 0, options = 1; i < words.size(); ++i) {
+        const std::string& w = words[i];
+        const bool option = options && w.size() >= 2 && w[0] == '-' && (w[1] == '-' || std::isalpha(static_cast<unsigned char>(w[1])));
+        if (!option) operands.push_back(w);
+        else if (w == "--") options = 0;
+        else if (w == "--table") ++i;
+        else if (w != "-i" && w != "--in-place" && w != "--check" && w != "--crlf" && w != "--cr" && w != "-h" &&
+                 w != "--help" && w != "--version" && !w.starts_with("--table="))
+            known = false;
     }
-    if (words.empty()) {
-        FUZZ_CHECK(!run->ended && run->platform.fileOperations == 0);
+    if (o.help || o.version) return;
+    FUZZ_CHECK(known || o.problem);
+    if (o.problem) {
+        FUZZ_CHECK(o.badWord && (o.badWord->empty() || o.badWord->starts_with("--") ||
+                                 std::find(words.begin(), words.end(), *o.badWord) != words.end()));
         return;
     }
-    FUZZ_CHECK(run->ended);
-    const bool recognised =
-        words.size() >= 2 && (words[0] == "m" || words[0] == "M" || words[0] == "w" || words[0] == "W");
-    if (!recognised) {
-        FUZZ_CHECK(run->status == kExitUsage && run->platform.fileOperations == 0);
-        return;
-    }
-    FUZZ_CHECK(run->core.RichtungMacWin == (words[0] == "m" || words[0] == "M"));
-    FUZZ_CHECK(run->core.QuellDatei == words[1]);
-    const std::string& dest = words.size() >= 3 && !words[2].empty() ? words[2] : words[1];
-    FUZZ_CHECK(run->core.ZielDatei == dest);
-    for (const auto& [path, data] : kFiles)
-        if (path != dest) FUZZ_CHECK(run->platform.files.at(path).data == data);
+    FUZZ_CHECK(!operands.empty() && o.macWin == (operands[0] == "m" || operands[0] == "M"));
+    FUZZ_CHECK(o.files == std::vector<std::string>(operands.begin() + 1, operands.end()));
+    FUZZ_CHECK(o.inPlace || o.check || o.files.size() <= 2);
 }
 
 }  // namespace

@@ -89,59 +89,7 @@ TEST(BefehlszeileAuswerten, ConvertsInPlaceWithoutAskingAndEndsWithStatus) {
     EXPECT_TRUE(r->platform.boxes.empty());
 }
 
-std::unique_ptr<Outcome> EvaluateWords(std::vector<std::string> words, bool streams = false) {
-    auto r = std::make_unique<Outcome>();
-    r->platform.words = std::move(words);
-    r->platform.commandLineText = "w scan_ignored.txt";
-    r->platform.standardStreams = streams;
-    for (int i = 0; i < 256; ++i) r->core.MacZuWin[i] = r->core.WinZuMac[i] = static_cast<std::int16_t>(i);
-    r->core.MacZuWin['a'] = 'b';
-    r->core.MacZuWin['q'] = 0;
-    try {
-        r->core.BefehlszeileAuswerten();
-    } catch (const ProgramEnded& e) {
-        r->endedWith = e.status;
-    }
-    return r;
-}
-
-TEST(BefehlszeileAuswerten, WordsAreTakenAsTheyAre) {
-    const struct {
-        std::vector<std::string> words;
-        bool macWin;
-        const char* source;
-        const char* dest;
-    } cases[] = {
-        {{"m", "x", "y\"z"}, true, "x", "y\"z"},
-        {{"m", "a\"b"}, true, "a\"b", "a\"b"},
-        {{"m", "s", "\""}, true, "s", "\""},
-        {{"M", "src", ""}, true, "src", "src"},  // an empty destination is the source
-        {{"m", "", "x"}, true, "", "x"},
-        {{"W", " a b ", "c"}, false, " a b ", "c"},
-        {{"w", "\"a b\"", "c\td"}, false, "\"a b\"", "c\td"},
-    };
-    for (const auto& c : cases) {
-        auto r = EvaluateWords(c.words);
-        const std::string shown = ::testing::PrintToString(c.words);
-        EXPECT_EQ(r->endedWith, kExitNotWritten) << shown;  // the files do not exist
-        EXPECT_TRUE(r->core.Stapelbetrieb) << shown;
-        EXPECT_EQ(r->core.RichtungMacWin, c.macWin) << shown;
-        EXPECT_EQ(r->core.QuellDatei, c.source) << shown;
-        EXPECT_EQ(r->core.ZielDatei, c.dest) << shown;
-    }
-    const std::vector<std::string> unrecognised[] = {
-        {"m"}, {"x", "a"}, {"mw", "a"}, {"m ", "a"}, {"", "a"}, {"-", "a"}, {"--help", "a"}, {"m", "a", "b", "c"}};
-    for (const auto& words : unrecognised) {
-        auto r = EvaluateWords(words);
-        EXPECT_EQ(r->endedWith, kExitUsage) << ::testing::PrintToString(words);
-        EXPECT_EQ(r->platform.fileOperations, 0);
-    }
-    auto none = EvaluateWords({});
-    EXPECT_FALSE(none->endedWith);
-    EXPECT_FALSE(none->core.Stapelbetrieb);
-}
-
-TEST(BefehlszeileAuswerten, DashIsStandardOutputOnlyWhereThePlatformHasIt) {
+TEST(Convert, DashIsStandardOutputOnlyWhereThePlatformHasIt) {
     const struct {
         std::vector<std::string> words;
         bool streams;
@@ -159,19 +107,14 @@ TEST(BefehlszeileAuswerten, DashIsStandardOutputOnlyWhereThePlatformHasIt) {
     for (const auto& c : cases) {
         const std::string shown = ::testing::PrintToString(c.words) + (c.streams ? " streams" : "");
         Outcome r;
-        r.platform.words = c.words;
         r.platform.standardStreams = c.streams;
+        r.core.Stapelbetrieb = true;
         r.platform.files["-"].data = "aqc";  // standard input
         r.platform.files["src"].data = "xa";
         for (int i = 0; i < 256; ++i) r.core.MacZuWin[i] = static_cast<std::int16_t>(i);
         r.core.MacZuWin['a'] = 'b';
         r.core.MacZuWin['q'] = 'b';
-        try {
-            r.core.BefehlszeileAuswerten();
-        } catch (const ProgramEnded& e) {
-            r.endedWith = e.status;
-        }
-        EXPECT_EQ(r.endedWith, c.status) << shown;
+        EXPECT_EQ(r.core.Convert(c.words[1], c.words.size() > 2 ? c.words[2] : ""), c.status) << shown;
         const auto out = r.platform.files.find(kStandardOutput);
         if (c.stdoutGets) {
             ASSERT_NE(out, r.platform.files.end()) << shown;
@@ -186,23 +129,17 @@ TEST(BefehlszeileAuswerten, DashIsStandardOutputOnlyWhereThePlatformHasIt) {
     }
 }
 
-TEST(BefehlszeileAuswerten, FailingStandardOutputEndsFatallyAfterOneMessage) {
+TEST(Convert, FailingStandardOutputEndsFatallyAfterOneMessage) {
     // Fails the first write, or the one after a whole block went out.
     for (int succeed : {0, 1}) {
         Outcome r;
-        r.platform.words = std::vector<std::string>{"m", "big", "-"};
         r.platform.standardStreams = true;
         r.platform.files["big"].data = std::string(600 * 1024, 'z');
         r.platform.succeedFirst[Step::Write] = succeed;
         r.platform.failuresLeft[Step::Write] = 1;
         r.platform.answers = {kRetry, kRetry};  // nothing may ask: a pipe cannot be retried
         for (int i = 0; i < 256; ++i) r.core.MacZuWin[i] = static_cast<std::int16_t>(i);
-        try {
-            r.core.BefehlszeileAuswerten();
-        } catch (const ProgramEnded& e) {
-            r.endedWith = e.status;
-        }
-        EXPECT_EQ(r.endedWith, kExitFatal) << succeed;
+        EXPECT_EQ(r.core.Convert("big", "-"), kExitFatal) << succeed;
         ASSERT_EQ(r.platform.boxes.size(), 1u) << succeed;
         EXPECT_EQ(r.platform.boxes[0].text, kInjected.text);
         EXPECT_EQ(r.platform.boxes[0].buttons, MsgButtons::Ok);

@@ -36,11 +36,10 @@ enum class Step { Open, Create, Read, Write, Close, Exists, Copy, Settle, Delete
 class FakePlatform : public Platform {
 public:
     std::string commandLineText;
-    std::optional<std::vector<std::string>> words;  // set: the system splits the command line
     bool standardStreams = false;                   // "-" is standard input and output
     std::string folder = "C:\\Prog";
     Failure folderFailure;  // the system cannot tell where the program lies
-    std::string sharedFolder;  // where an installed program's table file lies
+    std::optional<Result<std::string>> tableFile;  // set: the program chooses its table file
     std::map<std::string, std::string> environment{{"temp", "C:\\Temp"}};
     std::map<std::string, FakeEntry> files;
     std::vector<ShownBox> boxes;
@@ -52,9 +51,8 @@ public:
     int fileOperations = 0;
 
     std::string CommandLine() override { return commandLineText; }
-    std::optional<std::vector<std::string>> CommandWords() override { return words; }
     Result<std::string> ProgramFolder() override { return {folder, folderFailure}; }
-    std::string SharedDataFolder() override { return sharedFolder; }
+    std::optional<Result<std::string>> TableFile() override { return tableFile; }
     std::string EnvironmentVariable(const std::string& name) override;
     std::string FallbackTempFolder() override { return "c:"; }
     char Separator() override { return '\\'; }

@@ -200,26 +200,22 @@ TEST(TabelleLaden, ReadFailureAfterTheHeaderIsAFault) {
     EXPECT_NE(platform.boxes[0].text.find(kInjected.text), std::string::npos);
 }
 
-TEST(TabelleLaden, BesideTheProgramFirstThenTheSharedFolder) {
-    const std::string shared = "C:\\share\\falvori";
-    const std::string besidePath = "C:\\Prog\\ZeichenCodes Mac-Win.txt";
-    const std::string sharedPath = shared + "\\ZeichenCodes Mac-Win.txt";
+TEST(TabelleLaden, AChosenTableFileIsTheOneReadAndNamed) {
+    const std::string chosen = "C:\\etc\\ZeichenCodes Mac-Win.txt";
     const struct {
         const char* name;
-        bool beside, inShared, besideIsFolder;
+        Result<std::string> tableFile;
         int wantMacZuWin65;  // 0: the table box ends the program
     } cases[] = {
-        {"beside only", true, false, false, 'B'},
-        {"shared only", false, true, false, 'S'},
-        {"both: beside wins", true, true, false, 'B'},
-        {"a folder beside", true, true, true, 'S'},
-        {"neither", false, false, false, 0},
+        {"chosen, not the one beside", {chosen, {}}, 'S'},
+        {"chosen but missing", {"C:\\fehlt.txt", {}}, 0},
+        {"no place known", {{}, kNotFound}, 0},
     };
     for (const auto& c : cases) {
         Loaded l;
-        l.platform.sharedFolder = shared;
-        if (c.beside) l.platform.files[besidePath] = {std::string(kHeader) + "65\t66", false, false, c.besideIsFolder};
-        if (c.inShared) l.platform.files[sharedPath].data = std::string(kHeader) + "65\t83";
+        l.platform.tableFile = c.tableFile;
+        l.platform.files[l.platform.TableFilePath()].data = std::string(kHeader) + "65\t66";
+        l.platform.files[chosen].data = std::string(kHeader) + "65\t83";
         try {
             l.core.TabelleLaden();
         } catch (const ProgramEnded& e) {
