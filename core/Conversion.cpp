@@ -45,14 +45,11 @@ std::optional<bool> Core::DateiUmwandeln(const std::string& quelle, const std::s
     };
 
     if (!guarded("Quelldatei kann nicht geöffnet werden", quelle, [&] {
-            Failure f;
-            source = platform_.OpenForReading(quelle, f);
-            return f;
+            return Take(platform_.OpenForReading(quelle), source);
         }))
         return result;
     if (!guarded("Zwischendatei kann nicht angelegt werden", TempDatei, [&] {
-            Failure f;
-            zwischendatei_ = platform_.CreateIntermediate(TempDatei, f);
+            const Failure f = Take(platform_.CreateIntermediate(TempDatei), zwischendatei_);
             tempOpen = !f;
             return f;
         }))
@@ -80,7 +77,7 @@ std::optional<bool> Core::DateiUmwandeln(const std::string& quelle, const std::s
 
     bool present = false;
     if (!guarded("Zieldatei kann nicht geprüft werden", ziel,
-                 [&] { return platform_.FileExists(ziel, present); }))
+                 [&] { return Take(platform_.FileExists(ziel), present); }))
         return result;
     const bool replace =
         !present || Stapelbetrieb ||

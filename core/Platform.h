@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace falvori {
 
@@ -28,6 +29,14 @@ struct Result {
     T value{};
     Failure failure;
 };
+
+// Moves the value of `result` into `value` and gives its failure, for a
+// step that keeps what it made.
+template <typename T>
+Failure Take(Result<T>&& result, T& value) {
+    value = std::move(result.value);
+    return result.failure;
+}
 
 // Outcome of one read or write call. count is the number of bytes moved,
 // which may be fewer than asked for even without a failure. A read that
@@ -132,15 +141,15 @@ public:
 
     // --- files ---
     // Where HasStandardStreams(), "-" is standard input.
-    virtual std::unique_ptr<File> OpenForReading(const std::string& path, Failure& failure) = 0;
+    virtual Result<std::unique_ptr<File>> OpenForReading(const std::string& path) = 0;
     // Creates the intermediate file at `path`, or empties the one a cancelled
     // conversion left there. It is held until it has become the destination
     // or is removed, also after it is closed.
-    virtual std::unique_ptr<Intermediate> CreateIntermediate(const std::string& path, Failure& failure) = 0;
+    virtual Result<std::unique_ptr<Intermediate>> CreateIntermediate(const std::string& path) = 0;
     // Whether `path` names an ordinary file (read-only counts; folders, hidden
     // and system files do not). Acts on that one path only: a name with
     // wildcards is refused with a failure.
-    virtual Failure FileExists(const std::string& path, bool& present) = 0;
+    virtual Result<bool> FileExists(const std::string& path) = 0;
     // The system's own description for reading past the end of a file.
     virtual Failure EndOfFileFailure() = 0;
 
@@ -156,11 +165,10 @@ public:
     }
     // That stream, written as the converted bytes are made. Refused when it
     // is the very file that `source` reads: that conversion would never end.
-    virtual std::unique_ptr<File> OpenOutputStream(const std::string& path, const File& source, Failure& failure) {
+    virtual Result<std::unique_ptr<File>> OpenOutputStream(const std::string& path, const File& source) {
         (void)path;
         (void)source;
-        failure = {-1, "no output stream"};
-        return nullptr;
+        return {nullptr, {-1, "no output stream"}};
     }
 };
 

@@ -14,18 +14,16 @@ ExitStatus Core::ConvertToStream(const std::string& quelle, const std::string& z
 
     std::unique_ptr<File> source;
     if (!Guarded(platform_, Doing{"Quelldatei kann nicht geöffnet werden", quelle}, [&] {
-            Failure f;
-            source = platform_.OpenForReading(quelle, f);
-            return f;
+            return Take(platform_.OpenForReading(quelle), source);
         }))
         return kExitNotWritten;
 
     // Nothing can retry a closed pipe or a full disk behind standard output,
     // and no reader may take a cut-off stream for a whole one.
     const Doing writing{"Standardausgabe kann nicht geschrieben werden", ziel};
-    Failure failure;
-    std::unique_ptr<File> out = platform_.OpenOutputStream(ziel, *source, failure);
-    if (!out) {
+    std::unique_ptr<File> out;
+    Failure failure = Take(platform_.OpenOutputStream(ziel, *source), out);
+    if (failure) {
         platform_.ShowFailure(failure, writing);
         return kExitFatal;
     }

@@ -242,9 +242,7 @@ SurveyReport Survey::Report() const {
 std::optional<SurveyReport> Core::CheckFile(const std::string& quelle) {
     std::unique_ptr<File> source;
     if (quelle.empty() || !Guarded(platform_, Doing{"Quelldatei kann nicht geöffnet werden", quelle}, [&] {
-            Failure f;
-            source = platform_.OpenForReading(quelle, f);
-            return f;
+            return Take(platform_.OpenForReading(quelle), source);
         }))
         return std::nullopt;
     Survey survey(RichtungMacWin ? MacZuWin : WinZuMac, RichtungMacWin ? WinZuMac : MacZuWin);

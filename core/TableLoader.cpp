@@ -60,9 +60,8 @@ void Core::TabelleLaden() {
         path.value += kTableFileName;
     }
     if (path.failure) Tabellenfehler(platform_, file, path.failure.text, {});
-    Failure failure;
-    file = platform_.OpenForReading(path.value, failure);
-    if (failure || !file) Tabellenfehler(platform_, file, failure.text, path.value);
+    Failure failure = Take(platform_.OpenForReading(path.value), file);
+    if (failure) Tabellenfehler(platform_, file, failure.text, path.value);
 
     LineReader lines(*file);
     if (lines.AtEnd(failure)) {

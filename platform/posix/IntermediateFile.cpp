@@ -27,28 +27,25 @@ Failure CheckOurs(const struct stat& st) {
 
 constexpr int kOpenFlags = O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 
-std::nullptr_t Fail(Failure& failure, int err) {
-    failure = SystemFailure(err);
-    return nullptr;
-}
+using Made = Result<std::unique_ptr<Intermediate>>;
+
+Made Fail(Failure failure) { return {nullptr, std::move(failure)}; }
 
 }  // namespace
 
-std::unique_ptr<PosixIntermediate> PosixIntermediate::Create(const std::string& path, bool privateFolder,
-                                                             Failure& failure) {
+Result<std::unique_ptr<Intermediate>> PosixIntermediate::Create(const std::string& path, bool privateFolder) {
     std::unique_ptr<PosixIntermediate> file(new PosixIntermediate);
     const std::string folder = FolderOf(path);
     file->name_ = NameIn(path);
-    if (privateFolder && ::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return Fail(failure, errno);
+    if (privateFolder && ::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return Fail(SystemFailure(errno));
     file->folder_.Reset(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (privateFolder ? O_NOFOLLOW : 0)));
     struct stat st {};
-    if (!file->folder_ || ::fstat(file->folder_.Get(), &st) != 0) return Fail(failure, errno == ELOOP ? ENOTDIR : errno);
+    if (!file->folder_ || ::fstat(file->folder_.Get(), &st) != 0) return Fail(SystemFailure(errno == ELOOP ? ENOTDIR : errno));
     const uid_t me = ::geteuid();
     // Made by someone else, or open to others: they could swap our file.
-    if (privateFolder && (st.st_uid != me || (st.st_mode & 077) != 0)) return Fail(failure, EPERM);
+    if (privateFolder && (st.st_uid != me || (st.st_mode & 077) != 0)) return Fail(SystemFailure(EPERM));
     if ((st.st_mode & (S_IWGRP | S_IWOTH)) && !(st.st_mode & S_ISVTX)) {
-        failure = {EPERM, N_("Folder is writable by others and not sticky")};
-        return nullptr;
+        return Fail({EPERM, N_("Folder is writable by others and not sticky")});
     }
     file->mayMove_ = st.st_uid == me || st.st_uid == 0;
     // Nobody else can put a file here: one of another owner is what a run
@@ -63,24 +60,23 @@ std::unique_ptr<PosixIntermediate> PosixIntermediate::Create(const std::string& 
         struct stat named {};
         if (::fstatat(dir, name, &named, AT_SYMLINK_NOFOLLOW) == 0) {
             if (closedAndOurs && S_ISREG(named.st_mode) && named.st_uid != me && named.st_nlink == 1) {
-                if (::unlinkat(dir, name, 0) != 0 && errno != ENOENT) return Fail(failure, errno);
+                if (::unlinkat(dir, name, 0) != 0 && errno != ENOENT) return Fail(SystemFailure(errno));
                 continue;
             }
-            if ((failure = CheckOurs(named))) return nullptr;
+            if (Failure f = CheckOurs(named)) return Fail(f);
         } else if (errno != ENOENT) {
-            return Fail(failure, errno);
+            return Fail(SystemFailure(errno));
         }
         // No O_TRUNC: a file another conversion owns must not be emptied.
         fd.Reset(::openat(dir, name, kOpenFlags, 0600));
         if (!fd && errno == ELOOP) {
-            failure = NotRegularFileFailure();
-            return nullptr;
+            return Fail(NotRegularFileFailure());
         }
-        if (!fd) return Fail(failure, errno);
+        if (!fd) return Fail(SystemFailure(errno));
         struct stat opened {};
-        if (::fstat(fd.Get(), &opened) != 0) return Fail(failure, errno);
-        if ((failure = CheckOurs(opened))) return nullptr;
-        if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) return Fail(failure, errno == EWOULDBLOCK ? EBUSY : errno);
+        if (::fstat(fd.Get(), &opened) != 0) return Fail(SystemFailure(errno));
+        if (Failure f = CheckOurs(opened)) return Fail(f);
+        if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) return Fail(SystemFailure(errno == EWOULDBLOCK ? EBUSY : errno));
         // The owner before us may have deleted or moved the file between our
         // open and our lock: then the lock guards nothing and we start again.
         if (::fstatat(dir, name, &named, AT_SYMLINK_NOFOLLOW) != 0 || !SameFile(opened, named)) {
@@ -88,15 +84,15 @@ std::unique_ptr<PosixIntermediate> PosixIntermediate::Create(const std::string& 
             continue;
         }
         // Truncating an empty file would make ext4 flush it to disk on close.
-        if (opened.st_size > 0 && ::ftruncate(fd.Get(), 0) != 0) return Fail(failure, errno);
-        if ((opened.st_mode & 07777) != 0600 && ::fchmod(fd.Get(), 0600) != 0) return Fail(failure, errno);
+        if (opened.st_size > 0 && ::ftruncate(fd.Get(), 0) != 0) return Fail(SystemFailure(errno));
+        if ((opened.st_mode & 07777) != 0600 && ::fchmod(fd.Get(), 0600) != 0) return Fail(SystemFailure(errno));
         // The core closes its own descriptor; ours keeps the file and the lock.
         UniqueFd writer(::fcntl(fd.Get(), F_DUPFD_CLOEXEC, 0));
-        if (!writer) return Fail(failure, errno);
+        if (!writer) return Fail(SystemFailure(errno));
         file->writer_ = PosixFile::Owning(std::move(writer));
-        return file;
+        return {std::move(file), {}};
     }
-    return Fail(failure, EBUSY);
+    return Fail(SystemFailure(EBUSY));
 }
 
 IoResult PosixIntermediate::Read(void*, std::size_t) { return {0, SystemFailure(EBADF)}; }

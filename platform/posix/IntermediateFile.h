@@ -20,8 +20,7 @@ public:
     // another user or one with several names; a file another conversion
     // holds gives EBUSY. `privateFolder`: the folder is the program's own
     // fallback, made 0700 when missing and refused when open to anyone else.
-    static std::unique_ptr<PosixIntermediate> Create(const std::string& path, bool privateFolder,
-                                                     Failure& failure);
+    static Result<std::unique_ptr<Intermediate>> Create(const std::string& path, bool privateFolder);
 
     IoResult Read(void* buffer, std::size_t size) override;
     IoResult Write(const void* data, std::size_t size) override;

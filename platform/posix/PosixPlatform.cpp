@@ -168,64 +168,47 @@ int PosixPlatform::AskOnTerminal(bool retry) {
     return yes ? kYes : kNo;
 }
 
-std::unique_ptr<File> PosixPlatform::OpenStandardInput(Failure& failure) {
-    if (closedAtStart_ & (1u << STDIN_FILENO)) {
-        failure = SystemFailure(EBADF);
-        return nullptr;
-    }
+Result<std::unique_ptr<File>> PosixPlatform::OpenStandardInput() {
+    if (closedAtStart_ & (1u << STDIN_FILENO)) return {nullptr, SystemFailure(EBADF)};
     inputIsSource_ = true;
-    return PosixFile::Stream(STDIN_FILENO);
+    return {PosixFile::Stream(STDIN_FILENO), {}};
 }
 
 bool PosixPlatform::NamesOutputStream(const std::string& path) { return DescriptorNamed(path) >= 0; }
 
-std::unique_ptr<File> PosixPlatform::OpenOutputStream(const std::string& path, const File& source,
-                                                      Failure& failure) {
+Result<std::unique_ptr<File>> PosixPlatform::OpenOutputStream(const std::string& path, const File& source) {
     const int fd = DescriptorNamed(path);
-    if (std::find(startedWith_.begin(), startedWith_.end(), fd) == startedWith_.end()) {
-        failure = SystemFailure(EBADF);
-        return nullptr;
-    }
-    failure = NotTheSameFile(static_cast<const PosixFile&>(source).Fd(), fd);
-    if (failure) return nullptr;
-    return PosixFile::Stream(fd);
+    if (std::find(startedWith_.begin(), startedWith_.end(), fd) == startedWith_.end())
+        return {nullptr, SystemFailure(EBADF)};
+    if (Failure f = NotTheSameFile(static_cast<const PosixFile&>(source).Fd(), fd)) return {nullptr, f};
+    return {PosixFile::Stream(fd), {}};
 }
 
-std::unique_ptr<File> PosixPlatform::OpenForReading(const std::string& path, Failure& failure) {
-    if (path == "-") return OpenStandardInput(failure);
+Result<std::unique_ptr<File>> PosixPlatform::OpenForReading(const std::string& path) {
+    if (path == "-") return OpenStandardInput();
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st {};
-    if (!fd || ::fstat(fd.Get(), &st) != 0) {
-        failure = LastFailure();
-        return nullptr;
-    }
-    if (S_ISDIR(st.st_mode)) {
-        failure = SystemFailure(EISDIR);
-        return nullptr;
-    }
+    if (!fd || ::fstat(fd.Get(), &st) != 0) return {nullptr, LastFailure()};
+    if (S_ISDIR(st.st_mode)) return {nullptr, SystemFailure(EISDIR)};
     // A shared lock while we read, so that CreateForWriting refuses this very
     // file (a source that is the intermediate file) instead of emptying it,
     // as Windows refuses to write a file open for reading. When another
     // program holds a lock on it, we read without one.
     (void)::flock(fd.Get(), LOCK_SH | LOCK_NB);
-    return PosixFile::Owning(std::move(fd));
+    return {PosixFile::Owning(std::move(fd)), {}};
 }
 
-std::unique_ptr<Intermediate> PosixPlatform::CreateIntermediate(const std::string& path, Failure& failure) {
+Result<std::unique_ptr<Intermediate>> PosixPlatform::CreateIntermediate(const std::string& path) {
     const bool privateFolder = !privateTempFolder_.empty() && FolderOf(path) == privateTempFolder_;
-    return PosixIntermediate::Create(path, privateFolder, failure);
+    return PosixIntermediate::Create(path, privateFolder);
 }
 
-Failure PosixPlatform::FileExists(const std::string& path, bool& present) {
+Result<bool> PosixPlatform::FileExists(const std::string& path) {
     struct stat st {};
-    present = false;
-    if (::stat(path.c_str(), &st) != 0) {
-        const int err = errno;
-        if (err == ENOENT || err == ENOTDIR) return {};
-        return SystemFailure(err);
-    }
-    present = S_ISREG(st.st_mode);
-    return {};
+    if (::stat(path.c_str(), &st) == 0) return {S_ISREG(st.st_mode), {}};
+    const int err = errno;
+    if (err == ENOENT || err == ENOTDIR) return {false, {}};
+    return {false, SystemFailure(err)};
 }
 
 Failure PosixPlatform::EndOfFileFailure() { return {ENODATA, N_("Input past end of file")}; }

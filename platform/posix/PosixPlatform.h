@@ -39,19 +39,19 @@ public:
     void TableFailureBox(const std::string& reason, const std::string& path) override;
     void FaultBox(int number, const std::string& text, const std::string& path) override;
 
-    std::unique_ptr<File> OpenForReading(const std::string& path, Failure& failure) override;
-    std::unique_ptr<Intermediate> CreateIntermediate(const std::string& path, Failure& failure) override;
-    Failure FileExists(const std::string& path, bool& present) override;
+    Result<std::unique_ptr<File>> OpenForReading(const std::string& path) override;
+    Result<std::unique_ptr<Intermediate>> CreateIntermediate(const std::string& path) override;
+    Result<bool> FileExists(const std::string& path) override;
     Failure EndOfFileFailure() override;
 
     bool HasStandardStreams() override { return true; }
     // "-", and /dev/stdout, /dev/fd/N and the like for a descriptor the
     // program was started with: written there, in its own mode (append too).
     bool NamesOutputStream(const std::string& path) override;
-    std::unique_ptr<File> OpenOutputStream(const std::string& path, const File& source, Failure& failure) override;
+    Result<std::unique_ptr<File>> OpenOutputStream(const std::string& path, const File& source) override;
 
 private:
-    std::unique_ptr<File> OpenStandardInput(Failure& failure);
+    Result<std::unique_ptr<File>> OpenStandardInput();
     // Retry/Cancel or Yes/No on the terminal; without one, Cancel or No.
     int AskOnTerminal(bool retry);
 

@@ -31,7 +31,7 @@ DWORD Refusal(HANDLE file, const std::wstring& systemPath) {
 
 }  // namespace
 
-std::unique_ptr<Win32Intermediate> Win32Intermediate::Create(const std::wstring& systemPath, Failure& failure) {
+Result<std::unique_ptr<Intermediate>> Win32Intermediate::Create(const std::wstring& systemPath) {
     // Share mode 0 keeps every other program out until we let go. A new
     // file first: creating through a link that leads nowhere would make a
     // file where the link points (Wine follows Linux links when it opens).
@@ -43,26 +43,15 @@ std::unique_ptr<Win32Intermediate> Win32Intermediate::Create(const std::wstring&
                                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
         if (file.Valid()) break;
         const DWORD error = GetLastError();
-        if (disposition == OPEN_EXISTING || (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)) {
-            failure = SystemFailure(error);
-            return {};
-        }
+        if (disposition == OPEN_EXISTING || (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS))
+            return {nullptr, SystemFailure(error)};
     }
-    if (const DWORD refused = Refusal(file.Get(), systemPath)) {
-        failure = SystemFailure(refused);
-        return {};
-    }
+    if (const DWORD refused = Refusal(file.Get(), systemPath)) return {nullptr, SystemFailure(refused)};
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size)) {
-        failure = LastFailure();
-        return {};
-    }
     // Emptied only when a cancelled conversion left something in it.
-    if (size.QuadPart != 0 && !SetEndOfFile(file.Get())) {
-        failure = LastFailure();
-        return {};
-    }
-    return std::unique_ptr<Win32Intermediate>(new Win32Intermediate(std::move(file)));
+    if (!GetFileSizeEx(file.Get(), &size) || (size.QuadPart != 0 && !SetEndOfFile(file.Get())))
+        return {nullptr, LastFailure()};
+    return {std::unique_ptr<Intermediate>(new Win32Intermediate(std::move(file))), {}};
 }
 
 IoResult Win32Intermediate::Read(void* buffer, std::size_t size) { return ReadFrom(handle_.Get(), buffer, size); }

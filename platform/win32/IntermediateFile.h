@@ -14,7 +14,7 @@ public:
     // Opens or creates the file at `systemPath` without following a link or
     // reparse point, refuses anything but an ordinary disk file with one
     // name that this user owns, and empties it.
-    static std::unique_ptr<Win32Intermediate> Create(const std::wstring& systemPath, Failure& failure);
+    static Result<std::unique_ptr<Intermediate>> Create(const std::wstring& systemPath);
 
     IoResult Read(void* buffer, std::size_t size) override;
     IoResult Write(const void* data, std::size_t size) override;

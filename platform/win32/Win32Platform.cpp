@@ -77,38 +77,30 @@ int Win32Platform::ShowBox(const std::string& text, const std::string& title, Ms
     return MessageBoxW(owner_, Widen(text).c_str(), Widen(title).c_str(), flags);
 }
 
-std::unique_ptr<File> Win32Platform::OpenForReading(const std::string& path, Failure& failure) {
+Result<std::unique_ptr<File>> Win32Platform::OpenForReading(const std::string& path) {
     // A disk or volume read as a text file would only fill the temp folder.
-    if (NamesDeviceOrVolume(Widen(path))) {
-        failure = SystemFailure(ERROR_BAD_DEVICE);
-        return nullptr;
-    }
+    if (NamesDeviceOrVolume(Widen(path))) return {nullptr, SystemFailure(ERROR_BAD_DEVICE)};
     OwnedHandle handle(CreateFileW(FilePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!handle.Valid()) {
-        failure = LastFailure();
-        return nullptr;
-    }
-    return std::make_unique<Win32File>(std::move(handle));
+    if (!handle.Valid()) return {nullptr, LastFailure()};
+    return {std::make_unique<Win32File>(std::move(handle)), {}};
 }
 
-std::unique_ptr<Intermediate> Win32Platform::CreateIntermediate(const std::string& path, Failure& failure) {
-    return Win32Intermediate::Create(FilePath(path), failure);
+Result<std::unique_ptr<Intermediate>> Win32Platform::CreateIntermediate(const std::string& path) {
+    return Win32Intermediate::Create(FilePath(path));
 }
 
-Failure Win32Platform::FileExists(const std::string& path, bool& present) {
-    present = false;
+Result<bool> Win32Platform::FileExists(const std::string& path) {
     const std::wstring name = Widen(path);
     // Only the file that the exact path names counts, never a pattern.
-    if (HasWildcard(name)) return SystemFailure(ERROR_INVALID_NAME);
+    if (HasWildcard(name)) return {false, SystemFailure(ERROR_INVALID_NAME)};
     const DWORD attributes = GetFileAttributesW(SystemPath(name).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return {};
-        return SystemFailure(error);
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return {false, {}};
+        return {false, SystemFailure(error)};
     }
-    present = !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
-    return {};
+    return {!(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)), {}};
 }
 
 Failure Win32Platform::EndOfFileFailure() { return SystemFailure(ERROR_HANDLE_EOF); }

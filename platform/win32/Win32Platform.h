@@ -27,9 +27,9 @@ public:
     int ShowBox(const std::string& text, const std::string& title, MsgIcon icon,
                    MsgButtons buttons) override;
 
-    std::unique_ptr<File> OpenForReading(const std::string& path, Failure& failure) override;
-    std::unique_ptr<Intermediate> CreateIntermediate(const std::string& path, Failure& failure) override;
-    Failure FileExists(const std::string& path, bool& present) override;
+    Result<std::unique_ptr<File>> OpenForReading(const std::string& path) override;
+    Result<std::unique_ptr<Intermediate>> CreateIntermediate(const std::string& path) override;
+    Result<bool> FileExists(const std::string& path) override;
     Failure EndOfFileFailure() override;
 
 private:

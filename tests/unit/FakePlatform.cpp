@@ -97,40 +97,30 @@ bool FakePlatform::FailNow(Step step) {
     return true;
 }
 
-std::unique_ptr<File> FakePlatform::OpenForReading(const std::string& path, Failure& failure) {
+Result<std::unique_ptr<File>> FakePlatform::OpenForReading(const std::string& path) {
     ++fileOperations;
-    if (FailNow(Step::Open)) {
-        failure = kInjected;
-        return nullptr;
-    }
+    if (FailNow(Step::Open)) return {nullptr, kInjected};
     auto it = files.find(path);
-    if (it == files.end() || it->second.folder) {
-        failure = kNotFound;
-        return nullptr;
-    }
-    return std::make_unique<FakeFile>(*this, path);
+    if (it == files.end() || it->second.folder) return {nullptr, kNotFound};
+    return {std::make_unique<FakeFile>(*this, path), {}};
 }
 
-std::unique_ptr<Intermediate> FakePlatform::CreateIntermediate(const std::string& path, Failure& failure) {
+Result<std::unique_ptr<Intermediate>> FakePlatform::CreateIntermediate(const std::string& path) {
     ++fileOperations;
-    if (FailNow(Step::Create)) {
-        failure = kInjected;
-        return nullptr;
-    }
+    if (FailNow(Step::Create)) return {nullptr, kInjected};
     files[path].data.clear();
-    return std::make_unique<FakeFile>(*this, path);
+    return {std::make_unique<FakeFile>(*this, path), {}};
 }
 
-Failure FakePlatform::FileExists(const std::string& path, bool& present) {
+Result<bool> FakePlatform::FileExists(const std::string& path) {
     ++fileOperations;
-    if (FailNow(Step::Exists)) return kInjected;
+    if (FailNow(Step::Exists)) return {false, kInjected};
     auto it = files.find(path);
-    present = it != files.end() && !it->second.folder && !it->second.hidden;
-    return {};
+    return {it != files.end() && !it->second.folder && !it->second.hidden, {}};
 }
 
-std::unique_ptr<File> FakePlatform::OpenOutputStream(const std::string&, const File&, Failure&) {
-    return std::make_unique<FakeFile>(*this, kStandardOutput);
+Result<std::unique_ptr<File>> FakePlatform::OpenOutputStream(const std::string&, const File&) {
+    return {std::make_unique<FakeFile>(*this, kStandardOutput), {}};
 }
 
 }  // namespace falvori::test

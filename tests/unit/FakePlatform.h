@@ -61,16 +61,16 @@ public:
     int ShowBox(const std::string& text, const std::string& title, MsgIcon icon,
                    MsgButtons buttons) override;
 
-    std::unique_ptr<File> OpenForReading(const std::string& path, Failure& failure) override;
-    std::unique_ptr<Intermediate> CreateIntermediate(const std::string& path, Failure& failure) override;
-    Failure FileExists(const std::string& path, bool& present) override;
+    Result<std::unique_ptr<File>> OpenForReading(const std::string& path) override;
+    Result<std::unique_ptr<Intermediate>> CreateIntermediate(const std::string& path) override;
+    Result<bool> FileExists(const std::string& path) override;
     Failure EndOfFileFailure() override { return {38, "Reached the end of the file."}; }
 
     // Standard input is the file "-"; standard output collects in kStandardOutput
     // and fails on a failing Write step like any file.
     bool HasStandardStreams() override { return standardStreams; }
     bool NamesOutputStream(const std::string& path) override { return standardStreams && path == "-"; }
-    std::unique_ptr<File> OpenOutputStream(const std::string& path, const File& source, Failure& failure) override;
+    Result<std::unique_ptr<File>> OpenOutputStream(const std::string& path, const File& source) override;
 
     // True once, when step is due to fail.
     bool FailNow(Step step);

@@ -141,7 +141,8 @@ protected:
     Failure Place(const std::string& bytes, const std::wstring& to, std::wstring temp = {}) {
         Failure failure;
         if (temp.empty()) temp = dir_ / L"temp";
-        auto file = platform_.CreateIntermediate(U(temp + L"\\~Falvori~"), failure);
+        std::unique_ptr<Intermediate> file;
+        failure = Take(platform_.CreateIntermediate(U(temp + L"\\~Falvori~")), file);
         if (!file) return failure;
         if (file->Write(bytes.data(), bytes.size()).count != bytes.size()) return {-1, "short write"};
         if ((failure = file->Close()) || (failure = file->PlaceAt(U(to)))) return failure;
@@ -180,7 +181,7 @@ TEST_F(Win32FilesTest, FileExistsCountsOrdinaryFilesOnly) {
             ASSERT_TRUE(SetFileAttributesW(path.c_str(), c.attributes));
         }
         bool present = !c.present;
-        const Failure failure = platform_.FileExists(U(path), present);
+        const Failure failure = Take(platform_.FileExists(U(path)), present);
         EXPECT_FALSE(failure) << failure.text;
         EXPECT_EQ(present, c.present);
     }
@@ -189,7 +190,7 @@ TEST_F(Win32FilesTest, FileExistsCountsOrdinaryFilesOnly) {
 // A name the system cannot look up at all is a failure, not "absent".
 TEST_F(Win32FilesTest, FileExistsReportsOtherErrors) {
     bool present = true;
-    const Failure failure = platform_.FileExists(U(dir_ / L"a|b.txt"), present);
+    const Failure failure = Take(platform_.FileExists(U(dir_ / L"a|b.txt")), present);
     EXPECT_EQ(failure.code, ERROR_INVALID_NAME) << failure.text;
     EXPECT_EQ(Widen(failure.text), SystemText(ERROR_INVALID_NAME));
     EXPECT_FALSE(present);
@@ -201,7 +202,7 @@ TEST_F(Win32FilesTest, WildcardsNeverNameAFile) {
         SCOPED_TRACE(Utf8(pattern));
         const std::string path = U(dir_ / pattern);
         bool present = true;
-        Failure failure = platform_.FileExists(path, present);
+        Failure failure = Take(platform_.FileExists(path), present);
         EXPECT_EQ(failure.code, ERROR_INVALID_NAME);
         EXPECT_FALSE(present);
         failure = Place("neu", dir_ / pattern);
@@ -214,7 +215,8 @@ TEST_F(Win32FilesTest, ReadsInTheSizesAskedAndReportsTheEndAsZeroBytes) {
     const std::wstring path = dir_ / L"Grüße ✓.txt";
     ASSERT_TRUE(WriteBytes(path, "abcde"));
     Failure failure;
-    auto file = platform_.OpenForReading(U(path), failure);
+    std::unique_ptr<File> file;
+        failure = Take(platform_.OpenForReading(U(path)), file);
     ASSERT_TRUE(file) << failure.text;
     char buffer[8] = {};
     IoResult r = file->Read(buffer, 3);
@@ -241,7 +243,8 @@ TEST_F(Win32FilesTest, FailuresCarryTheSystemsDescription) {
     for (const auto& c : cases) {
         SCOPED_TRACE(Utf8(c.path));
         Failure failure;
-        auto file = platform_.OpenForReading(U(c.path), failure);
+        std::unique_ptr<File> file;
+        failure = Take(platform_.OpenForReading(U(c.path)), file);
         EXPECT_FALSE(file);
         EXPECT_EQ(failure.code, static_cast<int>(c.code));
         EXPECT_EQ(Widen(failure.text), SystemText(c.code));
@@ -259,7 +262,8 @@ TEST_F(Win32FilesTest, WrittenFileStaysLockedUntilDeleted) {
     const std::wstring path = dir_ / L"~Falvori~";
     ASSERT_TRUE(WriteBytes(path, std::string(1000, 'x')));
     Failure failure;
-    auto file = platform_.CreateIntermediate(U(path), failure);
+    std::unique_ptr<Intermediate> file;
+        failure = Take(platform_.CreateIntermediate(U(path)), file);
     ASSERT_TRUE(file) << failure.text;
     ASSERT_EQ(file->Write("neu", 3).count, 3u);
 
@@ -349,7 +353,8 @@ TEST_F(Win32FilesTest, IntermediateFileIsOnlyEverAnOrdinaryFileOfOurOwn) {
         const std::wstring path = folder + L"\\~Falvori~";
         ASSERT_TRUE(c.make(path));
         Failure failure;
-        EXPECT_FALSE(platform_.CreateIntermediate(U(path), failure));
+        failure = platform_.CreateIntermediate(U(path)).failure;
+        EXPECT_TRUE(failure);
         EXPECT_EQ(failure.code, static_cast<int>(c.code)) << failure.text;
         EXPECT_EQ(ReadBytes(other), "fremd");
         EXPECT_EQ(ReadBytes(sameName), "fremd");
@@ -471,7 +476,8 @@ TEST_F(Win32FilesTest, ReplacedDestinationStaysWhatItWas) {
             const std::wstring intermediate = temp + L"\\~Falvori~";
 
             Failure failure;
-            auto file = platform_.CreateIntermediate(U(intermediate), failure);
+            std::unique_ptr<Intermediate> file;
+        failure = Take(platform_.CreateIntermediate(U(intermediate)), file);
             ASSERT_TRUE(file) << failure.text;
             ASSERT_EQ(file->Write("neu", 3).count, 3u);
             ASSERT_FALSE(file->Close());
