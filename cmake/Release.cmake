@@ -34,6 +34,5 @@ if(FALVORI_TESTS)
     COMMAND bash "${CMAKE_SOURCE_DIR}/tests/release/test_release.sh" "${CMAKE_BINARY_DIR}"
             "${FALVORI_RELEASE_NAME}.zip")
   set_tests_properties(release.unpack_and_convert PROPERTIES
-    FIXTURES_REQUIRED wine_env RUN_SERIAL TRUE TIMEOUT 300
-    ENVIRONMENT "OBJDUMP=${CMAKE_OBJDUMP}")
+    FIXTURES_REQUIRED wine_env RUN_SERIAL TRUE TIMEOUT 300)
 endif()

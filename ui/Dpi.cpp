@@ -6,9 +6,12 @@ namespace falvori::ui {
 
 namespace {
 
+// user32 is delay-loaded: GetModuleHandleW finds it only after a first call
+// into it, and the statics below would keep that miss for good.
 template <typename F>
 F UserFunction(const char* name) {
-    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+    const HMODULE user32 = LoadLibraryExW(L"user32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(user32, name)));
 }
 
 UINT SystemDpi() {

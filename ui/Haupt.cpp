@@ -3,6 +3,8 @@
 // message loop. The handlers live in the files Haupt.h names.
 #include "Haupt.h"
 
+#include <commctrl.h>
+
 #include "Dpi.h"
 #include "Folders.h"
 #include "Layout.h"
@@ -32,6 +34,11 @@ Haupt::~Haupt() {
 }
 
 bool Haupt::Create(HINSTANCE instance) {
+    // comctl32 is delay-loaded: its version 6 classes (the manifest asks for
+    // them) are registered here, before the first control is made. Without
+    // them the controls are user32's own, which still work.
+    const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
     bigIcon_.Reset(LoadIconSized(instance, IDI_FALVORI, GetSystemMetrics(SM_CXICON)));
     smallIcon_.Reset(LoadIconSized(instance, IDI_FALVORI, GetSystemMetrics(SM_CXSMICON)));
     gleichmachenPicture_.Reset(LoadIconSized(instance, IDI_GLEICHMACHEN, 32));

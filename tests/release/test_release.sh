@@ -34,14 +34,8 @@ assert "\n" not in text.replace("\r\n", ""), "bare line feed"
 assert "Übersetzungstabelle" in text and "Falvori.exe m" in text
 PY
 
-# Only DLLs that every Windows has.
-dlls="$("${OBJDUMP:-i686-w64-mingw32-objdump}" -p "$folder/Falvori.exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)"
-for dll in $dlls; do
-  case "$dll" in
-    kernel32.dll|user32.dll|gdi32.dll|comctl32.dll|shell32.dll|advapi32.dll|msvcrt.dll|uxtheme.dll|ole32.dll|comdlg32.dll|version.dll|shlwapi.dll|imm32.dll|mpr.dll) ;;
-    *) fail "Falvori.exe needs $dll" ;;
-  esac
-done
+# Only DLLs that every Windows has, and at start only its KnownDLLs.
+"$here/../wine/check-imports" "$folder/Falvori.exe" || fail "Falvori.exe's imports, above"
 
 export WINEPREFIX="$build/wineprefix"
 ln -sfn "$drive_root" "$WINEPREFIX/dosdevices/r:"
