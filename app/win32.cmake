@@ -7,7 +7,7 @@ target_include_directories(Falvori PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_options(Falvori PRIVATE -municode $<$<CONFIG:Release>:-s>)
 set_target_properties(Falvori PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 set_source_files_properties(Falvori.rc PROPERTIES
-  OBJECT_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/Falvori.manifest;${CMAKE_CURRENT_SOURCE_DIR}/Version.h")
+  OBJECT_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/Falvori.manifest;${CMAKE_SOURCE_DIR}/core/Version.h")
 # The window's pictures are drawn at build time (ui/CMakeLists.txt).
 set_property(SOURCE Falvori.rc APPEND PROPERTY OBJECT_DEPENDS ${FALVORI_ICON_FILES})
 

@@ -6,9 +6,9 @@ set(FALVORI_GUIDE "${CMAKE_BINARY_DIR}/LIESMICH.txt")
 add_custom_command(
   OUTPUT "${FALVORI_GUIDE}"
   COMMAND ${Python3_EXECUTABLE} "${CMAKE_SOURCE_DIR}/tools/make_guide.py"
-          "${CMAKE_SOURCE_DIR}/docs/LIESMICH.txt" "${FALVORI_GUIDE}" "${CMAKE_SOURCE_DIR}/app/Version.h"
+          "${CMAKE_SOURCE_DIR}/docs/LIESMICH.txt" "${FALVORI_GUIDE}" "${CMAKE_SOURCE_DIR}/core/Version.h"
   DEPENDS "${CMAKE_SOURCE_DIR}/docs/LIESMICH.txt" "${CMAKE_SOURCE_DIR}/tools/make_guide.py"
-          "${CMAKE_SOURCE_DIR}/app/Version.h"
+          "${CMAKE_SOURCE_DIR}/core/Version.h"
   COMMENT "LIESMICH.txt (Windows-1252, CR LF)")
 add_custom_target(guide ALL DEPENDS "${FALVORI_GUIDE}")
 

@@ -21,7 +21,7 @@ SECOND_USER = 65534
 
 
 def version_from_header():
-    with open(os.path.join(e2e.SOURCE_DIR, "app", "Version.h")) as f:
+    with open(os.path.join(e2e.SOURCE_DIR, "core", "Version.h")) as f:
         text = f.read()
     parts = [re.search(rf"#define FALVORI_VERSION_{p} (\d+)", text).group(1)
              for p in ("MAJOR", "MINOR", "PATCH")]
