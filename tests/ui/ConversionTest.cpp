@@ -8,7 +8,6 @@ namespace {
 
 constexpr COLORREF kGreen = RGB(0, 255, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
-const std::string kOverwrite = "Soll die Zieldatei \xC3\xBC" "berschrieben werden?";
 
 class ConversionTest : public WindowTest {
 public:
@@ -147,11 +146,7 @@ TEST_F(ConversionTest, AsksBeforeOverwritingAndFlashesOnlyWhenWritten) {
         platform.shown.clear();
         platform.answers.push_back(c.answer);
         Click(Haupt().btnLos);
-        ASSERT_EQ(platform.shown.size(), 1u);
-        EXPECT_EQ(platform.shown[0].text, kOverwrite);
-        EXPECT_EQ(platform.shown[0].title, "Achtung");
-        EXPECT_EQ(platform.shown[0].icon, MsgIcon::Question);
-        EXPECT_EQ(platform.shown[0].buttons, MsgButtons::YesNo);
+        EXPECT_EQ(platform.shown, std::vector{kOverwriteQuestion});
         EXPECT_EQ(Bytes(L"w:\\Ziel\\da.txt"), c.written ? kWinText : "old");
         EXPECT_EQ(Green(), c.written);
         EXPECT_EQ(Haupt().timFertig.Enabled(), c.written);
@@ -174,9 +169,7 @@ TEST_F(ConversionTest, StaysUncolouredWhenTheConversionIsCancelled) {
     Haupt().txtDatei2.SetText(L"fehlt\\x.txt");  // no such subfolder: the copy fails
     platform.answers.push_back(kCancel);
     Click(Haupt().btnLos);
-    ASSERT_EQ(platform.shown.size(), 1u);
-    EXPECT_EQ(platform.shown[0].title, "Achtung!");
-    EXPECT_EQ(platform.shown[0].buttons, MsgButtons::RetryCancel);
+    EXPECT_EQ(platform.shown, std::vector{FailureBox(test::Utf8(test::SystemText(ERROR_PATH_NOT_FOUND)))});
     EXPECT_FALSE(Green());
     EXPECT_FALSE(Haupt().timFertig.Enabled());
 }

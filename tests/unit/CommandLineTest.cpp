@@ -59,7 +59,7 @@ TEST(BefehlszeileAuswerten, UnrecognisedDirectionEndsSilently) {
     for (const char* line : {"m", "m ", "w", "x C:\\a.txt", "mC:\\a.txt", "m\tC:\\a.txt", "ä C:\\a.txt"}) {
         auto r = Evaluate(line);
         EXPECT_EQ(r->endedWith, kExitUsage) << line;
-        EXPECT_TRUE(r->platform.boxes.empty()) << line;
+        EXPECT_TRUE(r->platform.shown.empty()) << line;
         EXPECT_EQ(r->platform.fileOperations, 0) << line;
     }
 }
@@ -86,7 +86,7 @@ TEST(BefehlszeileAuswerten, ConvertsInPlaceWithoutAskingAndEndsWithStatus) {
     }
     EXPECT_EQ(r->endedWith, kExitWritten);
     EXPECT_EQ(r->platform.files["C:\\x.txt"].data, "bb");
-    EXPECT_TRUE(r->platform.boxes.empty());
+    EXPECT_TRUE(r->platform.shown.empty());
 }
 
 std::unique_ptr<Outcome> EvaluateWords(std::vector<std::string> words, bool streams = false) {
@@ -203,9 +203,9 @@ TEST(BefehlszeileAuswerten, FailingStandardOutputEndsFatallyAfterOneMessage) {
             r.endedWith = e.status;
         }
         EXPECT_EQ(r.endedWith, kExitFatal) << succeed;
-        ASSERT_EQ(r.platform.boxes.size(), 1u) << succeed;
-        EXPECT_EQ(r.platform.boxes[0].text, kInjected.text);
-        EXPECT_EQ(r.platform.boxes[0].buttons, MsgButtons::Ok);
+        ASSERT_EQ(r.platform.shown.size(), 1u) << succeed;
+        EXPECT_EQ(r.platform.shown[0].text, kInjected.text);
+        EXPECT_EQ(r.platform.shown[0].buttons, MsgButtons::Ok);
         EXPECT_LT(r.platform.files[kStandardOutput].data.size(), r.platform.files["big"].data.size());
         EXPECT_EQ(r.platform.openFiles, 0);
     }
