@@ -1,5 +1,6 @@
 // The Windows program started with a command line, on real files, as a
-// script or a shell link would start it.
+// script or a shell link would start it. Faults it meets on the way:
+// FaultTest.cpp.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -202,101 +203,6 @@ TEST_F(BatchTest, MissingOrBrokenTableShowsFehlerAndEndsWithCode3) {
         EXPECT_EQ(run.WaitForExit(), 3u);
         EXPECT_EQ(ReadBytes(source), "\x8a");
     }
-}
-
-TEST_F(BatchTest, MissingSourceOffersRetryUntilItIsThere) {
-    const std::wstring source = dir_ / L"kommt noch.txt";
-    const std::wstring target = dir_ / L"ziel.txt";
-    ProgramRun run(Exe(), L"m " + Quote(source) + L" " + target);
-    ASSERT_TRUE(run.Started());
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        const auto box = run.WaitForBox();
-        ASSERT_TRUE(IsFailureBox(box, ERROR_FILE_NOT_FOUND)) << "attempt " << attempt;
-        if (attempt == 1) {
-            ASSERT_TRUE(WriteBytes(source, "\xa7"));
-        }
-        ASSERT_TRUE(PressButton(*box, IDRETRY));
-    }
-    EXPECT_EQ(run.WaitForExit(), 0u);
-    EXPECT_EQ(ReadBytes(target), "\xdf");
-}
-
-TEST_F(BatchTest, CancelOrClosingTheBoxEndsWithCode1AndNoDestination) {
-    const std::wstring source = dir_ / L"fehlt.txt";
-    const std::wstring target = dir_ / L"ziel.txt";
-    for (const bool close : {false, true}) {
-        SCOPED_TRACE(close ? "closed" : "cancelled");
-        ProgramRun run(Exe(), L"m " + source + L" " + target);
-        const auto box = run.WaitForBox();
-        ASSERT_TRUE(IsFailureBox(box, ERROR_FILE_NOT_FOUND));
-        ASSERT_TRUE(close ? CloseBox(*box) : PressButton(*box, IDCANCEL));
-        EXPECT_EQ(run.WaitForExit(), 1u);
-        EXPECT_FALSE(Exists(target));
-    }
-}
-
-// Windows does not copy over these; the file must come through unchanged,
-// and Retry succeeds once the attribute has gone.
-TEST_F(BatchTest, ProtectedDestinationIsKeptUntilItIsReleased) {
-    const std::wstring source = dir_ / L"quelle.txt";
-    ASSERT_TRUE(WriteBytes(source, "\x8a"));
-    const DWORD attributes[] = {FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM};
-    for (const DWORD attribute : attributes) {
-        SCOPED_TRACE(attribute);
-        const std::wstring target = dir_ / (L"ziel" + std::to_wstring(attribute) + L".txt");
-        ASSERT_TRUE(WriteBytes(target, "alt"));
-        ASSERT_TRUE(SetFileAttributesW(target.c_str(), attribute));
-
-        for (const bool release : {false, true}) {
-            ProgramRun run(Exe(), L"m " + source + L" " + target);
-            const auto box = run.WaitForBox();
-            ASSERT_TRUE(IsFailureBox(box, ERROR_ACCESS_DENIED)) << "copied over a protected file";
-            EXPECT_EQ(ReadBytes(target), "alt");
-            if (release) {
-                ASSERT_TRUE(SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL));
-                ASSERT_TRUE(PressButton(*box, IDRETRY));
-                EXPECT_EQ(run.WaitForExit(), 0u);
-                EXPECT_EQ(ReadBytes(target), "\xe4");
-            } else {
-                ASSERT_TRUE(PressButton(*box, IDCANCEL));
-                EXPECT_EQ(run.WaitForExit(), 1u);
-                EXPECT_EQ(ReadBytes(target), "alt");
-                EXPECT_EQ(GetFileAttributesW(target.c_str()) & attribute, attribute);
-                // Cancelled after converting: the intermediate file stays.
-                EXPECT_EQ(ReadBytes(temp_ + L"\\~Falvori~"), "\xe4");
-            }
-        }
-        EXPECT_EQ(ListFolder(dir_.Path()).find(L"~fv"), std::wstring::npos) << "stray copy left behind";
-    }
-}
-
-// While one conversion waits in a box, its intermediate file stays its own:
-// a second one with the same temp folder is told so instead of writing into it.
-TEST_F(BatchTest, SecondConversionCannotTakeTheIntermediateFile) {
-    const std::wstring first = dir_ / L"eins.txt";
-    const std::wstring locked = dir_ / L"gesperrt.txt";
-    const std::wstring second = dir_ / L"zwei.txt";
-    const std::wstring target = dir_ / L"ziel.txt";
-    ASSERT_TRUE(WriteBytes(first, "\x8a"));
-    ASSERT_TRUE(WriteBytes(second, "\xa7"));
-    ASSERT_TRUE(WriteBytes(locked, "alt"));
-    ASSERT_TRUE(SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_READONLY));
-
-    ProgramRun waiting(Exe(), L"m " + first + L" " + locked);
-    const auto firstBox = waiting.WaitForBox();
-    ASSERT_TRUE(IsFailureBox(firstBox, ERROR_ACCESS_DENIED));
-
-    ProgramRun other(Exe(), L"m " + second + L" " + target);
-    const auto otherBox = other.WaitForBox();
-    ASSERT_TRUE(IsFailureBox(otherBox, ERROR_SHARING_VIOLATION)) << "the second conversion went through";
-    ASSERT_TRUE(PressButton(*otherBox, IDCANCEL));
-    EXPECT_EQ(other.WaitForExit(), 1u);
-    EXPECT_FALSE(Exists(target));
-
-    ASSERT_TRUE(SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_NORMAL));
-    ASSERT_TRUE(PressButton(*firstBox, IDRETRY));
-    EXPECT_EQ(waiting.WaitForExit(), 0u);
-    EXPECT_EQ(ReadBytes(locked), "\xe4");
 }
 
 // Naming the intermediate file itself must not lose data: as a source it

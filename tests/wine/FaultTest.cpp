@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -112,6 +113,7 @@ struct Case {
     DWORD error;  // of the failure box; 0: no box, the conversion goes through
     Left left;
     std::function<void(FaultTest&, const Paths&)> repair;  // then Retry finishes; none: the fault stays
+    bool closeBox = false;  // the box is closed instead of cancelled
     int kills = 0;  // the fault: killed this many times at random moments
 };
 
@@ -135,6 +137,9 @@ public:
     const std::wstring full = kSmallDrive + L"voll";  // on the small drive
     std::wstring files;      // as permission-test.sh made them
     std::wstring elsewhere;  // a temp folder outside the scratch folder
+    // Another run that waits in its box and holds the intermediate file.
+    std::unique_ptr<ProgramRun> holder;
+    std::optional<BoxInfo> holderBox;
 };
 
 std::string WhyNoSmallDrive() {
@@ -198,12 +203,13 @@ void FaultTest::RetryThenCancel(const Case& c, const Paths& p) {
     ASSERT_TRUE(PressButton(*box, IDRETRY));
     box = run.WaitForBox();
     ASSERT_TRUE(IsFailureBox(box, c.error)) << "after Retry";
-    ASSERT_TRUE(PressButton(*box, IDCANCEL));
+    ASSERT_TRUE(c.closeBox ? CloseBox(*box) : PressButton(*box, IDCANCEL));
     EXPECT_EQ(run.WaitForExit(), 1u);
 
     EXPECT_EQ(Snapshot(p.source), source);
     EXPECT_EQ(Snapshot(p.target), target);
     EXPECT_EQ(FolderState(p.Folders(), {p.temp}), others) << "every other file as it was, no stray files";
+    // Nothing of ours to read also where another run holds the file.
     const auto left = ReadBytes(p.Intermediate());
     switch (c.left) {
         case Left::Nothing:
@@ -306,8 +312,21 @@ void FolderWithAFile(const std::wstring& path) {
     ASSERT_TRUE(WriteBytes(path + L"\\drin.txt", "drin"));
 }
 
+// A destination that the system does not let be replaced while it carries `attribute`.
+Case Protected(const char* name, DWORD attribute) {
+    return {name, Place::Scratch,
+            [attribute](FaultTest&, Paths& p) { ASSERT_TRUE(SetFileAttributesW(p.target.c_str(), attribute)); },
+            ERROR_ACCESS_DENIED, Left::All,
+            [](FaultTest&, const Paths& p) {
+                ASSERT_TRUE(SetFileAttributesW(p.target.c_str(), FILE_ATTRIBUTE_NORMAL));
+            }};
+}
+
 // Each changes one thing of the usual files.
 const Case kFaults[] = {
+    {"SourceMissing", Place::Scratch, [](FaultTest&, Paths& p) { ASSERT_TRUE(DeleteFileW(p.source.c_str())); },
+     ERROR_FILE_NOT_FOUND, Left::Nothing, [](FaultTest&, const Paths& p) { ASSERT_TRUE(WriteBytes(p.source, kMac)); },
+     true},
     {"SourceIsAFolder", Place::Scratch, [](FaultTest& t, Paths& p) { FolderWithAFile(p.source = t.dir / L"Ordner"); },
      ERROR_ACCESS_DENIED, Left::Nothing,
      [](FaultTest&, const Paths& p) {
@@ -321,8 +340,35 @@ const Case kFaults[] = {
      Left::All, nullptr},
     {"DestinationNamesSeveralFiles", Place::Scratch, [](FaultTest& t, Paths& p) { p.target = t.dir / L"*.txt"; },
      ERROR_INVALID_NAME, Left::All, nullptr},
+    Protected("DestinationReadOnly", FILE_ATTRIBUTE_READONLY),
+    Protected("DestinationHidden", FILE_ATTRIBUTE_HIDDEN),
+    Protected("DestinationSystem", FILE_ATTRIBUTE_SYSTEM),
+    // Wine tells a dot file hidden by its name only, never through a handle.
+    {"DestinationHiddenByItsName", Place::Scratch,
+     [](FaultTest& t, Paths& p) { ASSERT_TRUE(WriteBytes(p.target = t.dir / L".ziel.txt", "alt")); },
+     ERROR_ACCESS_DENIED, Left::All, nullptr},
     {"TempFolderMissing", Place::Scratch, [](FaultTest& t, Paths& p) { p.temp = t.dir / L"kein-temp"; },
      ERROR_PATH_NOT_FOUND, Left::Nothing, [](FaultTest&, const Paths& p) { ASSERT_TRUE(MakeFolder(p.temp)); }},
+    // A run waiting in its box keeps the intermediate file its own.
+    {"IntermediateFileHeldByAnotherRun", Place::Scratch,
+     [](FaultTest& t, Paths& p) {
+         const std::wstring first = t.dir / L"eins.txt", locked = t.dir / L"gesperrt.txt";
+         ASSERT_TRUE(WriteBytes(first, kMac));
+         ASSERT_TRUE(WriteBytes(locked, "alt"));
+         ASSERT_TRUE(SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_READONLY));
+         ASSERT_TRUE(SetEnvironmentVariableW(L"TEMP", p.temp.c_str()));
+         t.holder = std::make_unique<ProgramRun>(Exe(), L"m " + first + L" " + locked);
+         t.holderBox = t.holder->WaitForBox();
+         ASSERT_TRUE(IsFailureBox(t.holderBox, ERROR_ACCESS_DENIED));
+     },
+     ERROR_SHARING_VIOLATION, Left::Nothing,
+     [](FaultTest& t, const Paths&) {
+         const std::wstring locked = t.dir / L"gesperrt.txt";
+         ASSERT_TRUE(SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_NORMAL));
+         ASSERT_TRUE(PressButton(*t.holderBox, IDRETRY));
+         EXPECT_EQ(t.holder->WaitForExit(), 0u);
+         EXPECT_EQ(ReadBytes(locked), kWin);
+     }},
 };
 
 // Fills the small drive, where the intermediate file or the destination lies.
@@ -385,14 +431,15 @@ void Large(Paths& p) {
 }
 
 const Case kKilled[] = {
-    {"TempOnTheSameDrive", Place::Scratch, [](FaultTest&, Paths& p) { Large(p); }, 0, Left::Nothing, nullptr, 25},
+    {"TempOnTheSameDrive", Place::Scratch, [](FaultTest&, Paths& p) { Large(p); }, 0, Left::Nothing, nullptr, false,
+     25},
     {"TempOnAnotherFileSystem", Place::Scratch,
      [](FaultTest& t, Paths& p) {
          p.temp = t.elsewhere = FromLinuxPath("/dev/shm/falvori-kill-" + std::to_string(GetCurrentProcessId()));
          ASSERT_TRUE(MakeFolder(p.temp));
          Large(p);
      },
-     0, Left::Nothing, nullptr, 25},
+     0, Left::Nothing, nullptr, false, 25},
 };
 
 std::string CaseName(const ::testing::TestParamInfo<Case>& info) { return info.param.name; }
