@@ -57,37 +57,33 @@ protected:
     std::wstring temp_ = dir_ / L"temp";
 };
 
+// The temp folder given with a closing backslash, too.
 TEST_F(BatchTest, ConvertsInPlaceWhenOnlyTheSourceIsGiven) {
+    ASSERT_TRUE(SetEnvironmentVariableW(L"TEMP", (temp_ + L"\\").c_str()));
     const std::wstring file = dir_ / L"brief.txt";
-    ASSERT_TRUE(WriteBytes(file, "Gr\x8a\xa7" "e\r"));
+    ASSERT_TRUE(WriteBytes(file, "Gr\x8a\xa7" "e \xdb\r"));
     EXPECT_EQ(RunQuietly(L"m " + file), 0u);
-    EXPECT_EQ(ReadBytes(file), "Gr\xe4\xdf" "e\r");
+    EXPECT_EQ(ReadBytes(file), "Gr\xe4\xdf" "e \x80\r");
     EXPECT_EQ(ListFolder(temp_), L"") << "the intermediate file is deleted";
 }
 
-TEST_F(BatchTest, WritesTheDestinationAndLeavesTheSource) {
-    const std::wstring source = dir_ / L"win.txt";
-    const std::wstring target = dir_ / L"mac.txt";
-    ASSERT_TRUE(WriteBytes(source, "\x80 \x93x\x94"));
-    EXPECT_EQ(RunQuietly(L"w " + source + L" " + target), 0u);
-    EXPECT_EQ(ReadBytes(source), "\x80 \x93x\x94");
-    EXPECT_EQ(ReadBytes(target), "\xdb \xd2x\xd3");
-}
-
-TEST_F(BatchTest, TakesPathsInQuotesWithBlanksAndUnicodeNames) {
+TEST_F(BatchTest, TakesPathsInQuotesWithBlanksUnicodeNamesAndBeyondTheClassicLimit) {
+    std::wstring deep = dir_.Path();  // beyond 300 characters
+    for (wchar_t letter = L'a'; letter < L'g'; ++letter)
+        ASSERT_TRUE(MakeFolder(deep += L"\\" + std::wstring(50, letter)));
     struct Case {
         std::wstring folder, source, target;
     } cases[] = {
-        {L"Alte Briefe", L"alter Brief.txt", L"neuer Brief.txt"},
-        {L"Grüße", L"Grüße ✓.txt", L"Ziel ✓ ß€.txt"},
-        {L"Reste", L"~fv1a2b3c4d.tmp", L"ziel.txt"},  // named like a copy of ours, and kept
+        {dir_ / L"Alte Briefe", L"alter Brief.txt", L"neuer Brief.txt"},
+        {dir_ / L"Grüße", L"Grüße ✓.txt", L"Ziel ✓ ß€.txt"},
+        {dir_ / L"Reste", L"~fv1a2b3c4d.tmp", L"ziel.txt"},  // named like a copy of ours, and kept
+        {deep, L"quelle mit Leerzeichen.txt", L"ziel.txt"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(Utf8(c.source));
-        const std::wstring folder = dir_ / c.folder;
-        ASSERT_TRUE(MakeFolder(folder));
-        const std::wstring source = folder + L"\\" + c.source;
-        const std::wstring target = folder + L"\\" + c.target;
+        ASSERT_TRUE(MakeFolder(c.folder));
+        const std::wstring source = c.folder + L"\\" + c.source;
+        const std::wstring target = c.folder + L"\\" + c.target;
         ASSERT_TRUE(WriteBytes(source, "\x8a"));
         EXPECT_EQ(RunQuietly(L"m " + Quote(source) + L" " + Quote(target)), 0u);
         EXPECT_EQ(ReadBytes(target), "\xe4");
@@ -95,10 +91,15 @@ TEST_F(BatchTest, TakesPathsInQuotesWithBlanksAndUnicodeNames) {
     }
 }
 
-TEST_F(BatchTest, KnownCharactersInBothDirectionsAnyLetterCase) {
-    // ä ß € “ ” and plain ASCII; a NUL byte is dropped.
-    const std::string mac = "\x8a\xa7\xdb\xd2\xd3 Az09\r\n";
-    const std::string win = "\xe4\xdf\x80\x93\x94 Az09\r\n";
+// Every character that both character sets hold, as the system's own code
+// pages 10000 (Mac Roman) and 1252 place it, converts to its place, in
+// either direction given in either letter case; a NUL byte is dropped. An
+// existing destination, longer than the new one, is replaced without a
+// question.
+TEST_F(BatchTest, SharedCharactersConvertToTheirPlaceInBothDirections) {
+    std::string mac, win;
+    SharedCharacters(mac, win);
+    ASSERT_GE(mac.size(), 200u) << "the code pages share far more than this";
     struct Case {
         const wchar_t* letter;
         std::string in, out;
@@ -108,57 +109,17 @@ TEST_F(BatchTest, KnownCharactersInBothDirectionsAnyLetterCase) {
         {L"w", win + '\0' + "!", mac + "!"},
         {L"W", win, mac},
     };
+    const std::wstring source = dir_ / L"quelle.txt";
+    const std::wstring target = dir_ / L"ziel.txt";
     for (const auto& c : cases) {
         SCOPED_TRACE(Utf8(c.letter));
-        const std::wstring source = dir_ / L"quelle.txt";
-        const std::wstring target = dir_ / L"ziel.txt";
         ASSERT_TRUE(WriteBytes(source, c.in));
+        ASSERT_TRUE(WriteBytes(target, std::string(5000, 'x')));
         EXPECT_EQ(RunQuietly(std::wstring(c.letter) + L" " + source + L" " + target), 0u);
         EXPECT_EQ(ReadBytes(target), c.out);
+        EXPECT_EQ(ReadBytes(source), c.in);
     }
 }
-
-// Every character that both character sets hold, as the system's own code
-// pages 10000 (Mac Roman) and 1252 place it, converts to its place and back.
-TEST_F(BatchTest, SharedCharactersMatchTheSystemCodePagesAndRoundTrip) {
-    std::string mac, win;
-    for (int b = 1; b < 256; ++b) {
-        const char in = static_cast<char>(b);
-        wchar_t u = 0;
-        ASSERT_EQ(MultiByteToWideChar(10000, 0, &in, 1, &u, 1), 1) << b;
-        char out = 0;
-        BOOL lost = FALSE;
-        if (WideCharToMultiByte(1252, WC_NO_BEST_FIT_CHARS, &u, 1, &out, 1, nullptr, &lost) != 1 || lost)
-            continue;
-        mac += in;
-        win += out;
-    }
-    ASSERT_GE(mac.size(), 200u) << "the code pages share far more than this";
-
-    const std::wstring source = dir_ / L"mac.txt";
-    const std::wstring there = dir_ / L"win.txt";
-    const std::wstring back = dir_ / L"zurueck.txt";
-    ASSERT_TRUE(WriteBytes(source, mac));
-    ASSERT_EQ(RunQuietly(L"m " + source + L" " + there), 0u);
-    const auto converted = ReadBytes(there);
-    ASSERT_TRUE(converted);
-    ASSERT_EQ(converted->size(), win.size());
-    for (std::size_t i = 0; i < win.size(); ++i)
-        EXPECT_EQ(static_cast<unsigned char>((*converted)[i]), static_cast<unsigned char>(win[i]))
-            << "Mac byte " << static_cast<int>(static_cast<unsigned char>(mac[i]));
-    ASSERT_EQ(RunQuietly(L"w " + there + L" " + back), 0u);
-    EXPECT_EQ(ReadBytes(back), mac);
-}
-
-TEST_F(BatchTest, ReplacesAnExistingDestinationWithoutAsking) {
-    const std::wstring source = dir_ / L"kurz.txt";
-    const std::wstring target = dir_ / L"lang.txt";
-    ASSERT_TRUE(WriteBytes(source, "\x8a"));
-    ASSERT_TRUE(WriteBytes(target, std::string(5000, 'x')));
-    EXPECT_EQ(RunQuietly(L"m " + source + L" " + target), 0u);
-    EXPECT_EQ(ReadBytes(target), "\xe4");
-}
-
 // Which command lines end how is the core's, tested against the in-memory
 // platform; here one of each as the real program ends: silently, no window.
 TEST_F(BatchTest, LinesThatConvertNothingEndSilentlyWithTheirCode) {
@@ -248,29 +209,6 @@ TEST_F(BatchTest, DeviceNamesAreFilesAsSourceAndRefusedAsDestination) {
     }
     EXPECT_EQ(ListFolder(dir_.Path()), L"nul.txt|o.txt|temp");
     EXPECT_EQ(ReadBytes(L"\\\\?\\" + named), "\x8a");
-}
-
-TEST_F(BatchTest, TempFolderWithTrailingBackslash) {
-    ASSERT_TRUE(SetEnvironmentVariableW(L"TEMP", (temp_ + L"\\").c_str()));
-    const std::wstring file = dir_ / L"a.txt";
-    ASSERT_TRUE(WriteBytes(file, "\xdb"));
-    EXPECT_EQ(RunQuietly(L"m " + file), 0u);
-    EXPECT_EQ(ReadBytes(file), "\x80");
-    EXPECT_EQ(ListFolder(temp_), L"");
-}
-
-TEST_F(BatchTest, PathsLongerThanTheClassicLimit) {
-    std::wstring folder = dir_.Path();
-    for (int i = 0; i < 6; ++i) {
-        folder += L"\\" + std::wstring(50, static_cast<wchar_t>(L'a' + i));
-        ASSERT_TRUE(MakeFolder(folder));
-    }
-    const std::wstring source = folder + L"\\quelle mit Leerzeichen.txt";
-    const std::wstring target = folder + L"\\ziel.txt";
-    ASSERT_GT(source.size(), 300u);
-    ASSERT_TRUE(WriteBytes(source, "\xd2x\xd3"));
-    EXPECT_EQ(RunQuietly(L"m " + Quote(source) + L" " + Quote(target)), 0u);
-    EXPECT_EQ(ReadBytes(target), "\x93x\x94");
 }
 
 // In a root folder the table path holds two backslashes in a row ("C:\\...").
