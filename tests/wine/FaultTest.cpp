@@ -109,7 +109,8 @@ enum class Left { Nothing, Part, All };
 struct Case {
     const char* name;
     Place place;
-    std::function<void(FaultTest&, Paths&)> prepare;  // in the scratch folder: changes the usual files
+    // Makes the files; in the scratch folder it changes the usual ones.
+    std::function<void(FaultTest&, Paths&)> prepare;
     DWORD error;  // of the failure box; 0: no box, the conversion goes through
     Left left;
     std::function<void(FaultTest&, const Paths&)> repair;  // then Retry finishes; none: the fault stays
