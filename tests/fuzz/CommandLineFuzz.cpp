@@ -103,7 +103,7 @@ void CheckBatchMode(const std::string& line) {
         // The window's turn: nothing is done here.
         FUZZ_CHECK(!run->ended);
         FUZZ_CHECK(!core.Stapelbetrieb);
-        FUZZ_CHECK(platform.fileOperations == 0 && platform.boxes.empty());
+        FUZZ_CHECK(platform.fileOperations == 0 && platform.shown.empty());
         return;
     }
     FUZZ_CHECK(run->ended);
@@ -115,7 +115,7 @@ void CheckBatchMode(const std::string& line) {
                              trimmed[0] == 'W');
     if (!recognised) {
         FUZZ_CHECK(run->status == kExitUsage);
-        FUZZ_CHECK(platform.fileOperations == 0 && platform.boxes.empty());
+        FUZZ_CHECK(platform.fileOperations == 0 && platform.shown.empty());
         return;
     }
     FUZZ_CHECK(core.RichtungMacWin == (letter == 'm'));
@@ -134,7 +134,7 @@ void CheckBatchMode(const std::string& line) {
     }
     if (source.empty()) {
         FUZZ_CHECK(run->status == kExitNotWritten);
-        FUZZ_CHECK(platform.fileOperations == 0 && platform.boxes.empty());
+        FUZZ_CHECK(platform.fileOperations == 0 && platform.shown.empty());
         return;
     }
     // Whether the intermediate file may be read or copied onto itself is the
@@ -142,7 +142,7 @@ void CheckBatchMode(const std::string& line) {
     if (source == core.TempDatei || dest == core.TempDatei) return;
     const auto known = kFiles.find(std::string(source));
     if (run->status == kExitWritten) {
-        FUZZ_CHECK(platform.boxes.empty());
+        FUZZ_CHECK(platform.shown.empty());
         FUZZ_CHECK(known != kFiles.end());
         auto written = platform.files.find(std::string(dest));
         FUZZ_CHECK(written != platform.files.end());
@@ -152,7 +152,7 @@ void CheckBatchMode(const std::string& line) {
     } else {
         // Cancel on the first failure box ends the conversion.
         FUZZ_CHECK(run->status == kExitNotWritten);
-        FUZZ_CHECK(platform.boxes.size() == 1 && platform.boxes[0].title == "Achtung!");
+        FUZZ_CHECK(platform.shown.size() == 1 && platform.shown[0].title == "Achtung!");
         FUZZ_CHECK(known == kFiles.end());
         auto old = kFiles.find(std::string(dest));
         if (old != kFiles.end()) FUZZ_CHECK(platform.files.at(old->first).data == old->second);

@@ -47,7 +47,7 @@ Outcome Load(const std::string& bytes, std::size_t readChunk) {
     Outcome outcome;
     try {
         core.TabelleLaden();
-        FUZZ_CHECK(platform.boxes.empty());
+        FUZZ_CHECK(platform.shown.empty());
         outcome.mac = core.MacZuWin;
         outcome.win = core.WinZuMac;
         for (int i = 0; i < 256; ++i) {
@@ -56,8 +56,8 @@ Outcome Load(const std::string& bytes, std::size_t readChunk) {
         }
     } catch (const ProgramEnded& e) {
         FUZZ_CHECK(e.status == kExitFatal);
-        FUZZ_CHECK(platform.boxes.size() == 1);
-        const auto& box = platform.boxes[0];
+        FUZZ_CHECK(platform.shown.size() == 1);
+        const auto& box = platform.shown[0];
         FUZZ_CHECK(box.buttons == MsgButtons::Ok);
         FUZZ_CHECK(box.icon == MsgIcon::Critical);
         if (box.title == "Fehler!") {

@@ -2,13 +2,13 @@
 // overwrite question, and the green done indication.
 #include "WindowTest.h"
 #include "TestFiles.h"
+#include "Utf.h"
 
 namespace falvori::test {
 namespace {
 
 constexpr COLORREF kGreen = RGB(0, 255, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
-const std::string kOverwrite = "Soll die Zieldatei \xC3\xBC" "berschrieben werden?";
 
 class ConversionTest : public WindowTest {
 public:
@@ -25,40 +25,9 @@ public:
     }
 };
 
-struct Direction {
-    const char* label;
-    bool macToWin;
-    const wchar_t* source;
-    std::string expected;
-};
-
-TEST_F(ConversionTest, ConvertsInTheChosenDirectionByteForByte) {
-    const Direction directions[] = {
-        {"Mac -> Win", true, L"mac.txt", kWinText},
-        {"Win -> Mac", false, L"win.txt", kMacText},
-    };
-    for (const auto& d : directions) {
-        SCOPED_TRACE(d.label);
-        OpenSource(L"w:\\Quelle", d.source);
-        OpenDestination(L"w:\\Ziel");
-        (d.macToWin ? Haupt().optMacWin : Haupt().optWinMac).SetValue(true);
-        Haupt().txtDatei2.SetText(L"ergebnis.txt");
-        ASSERT_TRUE(Haupt().btnLos.Enabled());
-        std::string before = Bytes(std::wstring(L"w:\\Quelle\\") + d.source);
-
-        Click(Haupt().btnLos);
-        EXPECT_EQ(Bytes(L"w:\\Ziel\\ergebnis.txt"), d.expected);
-        EXPECT_EQ(Bytes(std::wstring(L"w:\\Quelle\\") + d.source), before) << "the source stays as it was";
-        EXPECT_EQ(Haupt().core.RichtungMacWin, d.macToWin);
-        EXPECT_TRUE(Green());
-        EXPECT_TRUE(platform.shown.empty()) << "a new destination is written without a question";
-        EXPECT_EQ(test::ListFolder(L"w:\\temp"), L"") << "the intermediate file is gone";
-        DeleteFileW(L"w:\\Ziel\\ergebnis.txt");
-    }
-}
-
 struct PathCase {
     const char* label;
+    bool macToWin;
     const wchar_t* sourceFolder;
     const wchar_t* sourceFile;
     const wchar_t* destinationFolder;
@@ -68,36 +37,45 @@ struct PathCase {
     const wchar_t* written;     // where the converted file must be
 };
 
-TEST_F(ConversionTest, BuildsThePathsFromTheFoldersAndTheNameAsTyped) {
+// Byte for byte in the chosen direction, the source left as it was, a new
+// destination written without a question, the intermediate file gone.
+TEST_F(ConversionTest, ConvertsIntoThePathBuiltFromTheFoldersAndTheNameAsTyped) {
     const PathCase cases[] = {
-        {"both in root folders", L"w:\\", L"wurzel.txt", L"w:\\", L"aus-wurzel.txt", "w:\\wurzel.txt",
+        {"both in root folders", true, L"w:\\", L"wurzel.txt", L"w:\\", L"aus-wurzel.txt", "w:\\wurzel.txt",
          "w:\\aus-wurzel.txt", L"w:\\aus-wurzel.txt"},
-        {"source in a root folder", L"w:\\", L"wurzel.txt", L"w:\\Ziel", L"a.txt", "w:\\wurzel.txt",
+        {"source in a root folder", true, L"w:\\", L"wurzel.txt", L"w:\\Ziel", L"a.txt", "w:\\wurzel.txt",
          "w:\\Ziel\\a.txt", L"w:\\Ziel\\a.txt"},
-        {"destination in a root folder", L"w:\\Quelle", L"mac.txt", L"v:\\", L"b.txt", "w:\\Quelle\\mac.txt",
+        {"destination in a root folder", true, L"w:\\Quelle", L"mac.txt", L"v:\\", L"b.txt", "w:\\Quelle\\mac.txt",
          "v:\\b.txt", L"v:\\b.txt"},
-        {"leading and trailing blanks stay in the name", L"w:\\Quelle", L"mac.txt", L"w:\\Ziel", L"  blank.txt ",
-         "w:\\Quelle\\mac.txt", "w:\\Ziel\\  blank.txt ", L"w:\\Ziel\\  blank.txt"},
-        {"a backslash in the name reaches into a subfolder", L"w:\\Quelle", L"mac.txt", L"w:\\Ziel",
+        {"Win -> Mac", false, L"w:\\Quelle", L"win.txt", L"w:\\Ziel", L"c.txt", "w:\\Quelle\\win.txt",
+         "w:\\Ziel\\c.txt", L"w:\\Ziel\\c.txt"},
+        {"leading and trailing blanks stay in the name", true, L"w:\\Quelle", L"mac.txt", L"w:\\Ziel",
+         L"  blank.txt ", "w:\\Quelle\\mac.txt", "w:\\Ziel\\  blank.txt ", L"w:\\Ziel\\  blank.txt"},
+        {"a backslash in the name reaches into a subfolder", true, L"w:\\Quelle", L"mac.txt", L"w:\\Ziel",
          L"Unter\\tief.txt", "w:\\Quelle\\mac.txt", "w:\\Ziel\\Unter\\tief.txt", L"w:\\Ziel\\Unter\\tief.txt"},
-        {"names beyond the code page", L"w:\\Quelle", L"\u00C4rger.txt", L"w:\\Ziel", L"\u0416\u20AC.txt",
+        {"names beyond the code page", true, L"w:\\Quelle", L"\u00C4rger.txt", L"w:\\Ziel", L"\u0416\u20AC.txt",
          "w:\\Quelle\\\xC3\x84rger.txt", "w:\\Ziel\\\xD0\x96\xE2\x82\xAC.txt", L"w:\\Ziel\\\u0416\u20AC.txt"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         OpenSource(c.sourceFolder, c.sourceFile);
         OpenDestination(c.destinationFolder);
+        (c.macToWin ? Haupt().optMacWin : Haupt().optWinMac).SetValue(true);
         Haupt().txtDatei2.SetText(c.name);
+        const std::string before = Bytes(Widen(c.quellDatei));
         Click(Haupt().btnLos);
         EXPECT_EQ(Haupt().core.QuellDatei, c.quellDatei);
         EXPECT_EQ(Haupt().core.ZielDatei, c.zielDatei);
-        EXPECT_EQ(Bytes(c.written), kWinText);
+        EXPECT_EQ(Haupt().core.RichtungMacWin, c.macToWin);
+        EXPECT_EQ(Bytes(c.written), c.macToWin ? kWinText : kMacText);
+        EXPECT_EQ(Bytes(Widen(c.quellDatei)), before);
         EXPECT_TRUE(Green());
         EXPECT_TRUE(platform.shown.empty());
+        EXPECT_EQ(test::ListFolder(L"w:\\temp"), L"");
     }
     // Windows drops trailing blanks of a file name; the one with leading
     // blanks must keep them.
-    EXPECT_EQ(test::ListFolder(L"w:\\Ziel"), L"  blank.txt|Unter|a.txt|\u0416\u20AC.txt");
+    EXPECT_EQ(test::ListFolder(L"w:\\Ziel"), L"  blank.txt|Unter|a.txt|c.txt|\u0416\u20AC.txt");
 }
 
 struct NothingCase {
@@ -132,40 +110,37 @@ TEST_F(ConversionTest, DoesNothingWithoutASourceFileOrANonBlankName) {
 
 struct OverwriteCase {
     const char* label;
+    const wchar_t* destinationFolder;
+    const wchar_t* name;
     int answer;
     bool written;
 };
 
 TEST_F(ConversionTest, AsksBeforeOverwritingAndFlashesOnlyWhenWritten) {
-    const OverwriteCase cases[] = {{"No", kNo, false}, {"Yes", kYes, true}};
+    const OverwriteCase cases[] = {
+        {"No", L"w:\\Ziel", L"da.txt", kNo, false},
+        {"Yes", L"w:\\Ziel", L"da.txt", kYes, true},
+        {"Yes, into the source itself", L"w:\\Quelle", L"mac.txt", kYes, true},
+    };
+    ASSERT_TRUE(test::WriteBytes(L"w:\\Ziel\\da.txt", "old"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
-        ASSERT_TRUE(test::WriteBytes(L"w:\\Ziel\\da.txt", "old"));
         OpenSource(L"w:\\Quelle", L"mac.txt");
-        OpenDestination(L"w:\\Ziel");
-        Haupt().txtDatei2.SetText(L"da.txt");
+        OpenDestination(c.destinationFolder);
+        Haupt().txtDatei2.SetText(c.name);
+        const std::wstring destination = std::wstring(c.destinationFolder) + L"\\" + c.name;
+        const std::string before = Bytes(destination);
         platform.shown.clear();
         platform.answers.push_back(c.answer);
         Click(Haupt().btnLos);
-        ASSERT_EQ(platform.shown.size(), 1u);
-        EXPECT_EQ(platform.shown[0].text, kOverwrite);
-        EXPECT_EQ(platform.shown[0].title, "Achtung");
-        EXPECT_EQ(platform.shown[0].icon, MsgIcon::Question);
-        EXPECT_EQ(platform.shown[0].buttons, MsgButtons::YesNo);
-        EXPECT_EQ(Bytes(L"w:\\Ziel\\da.txt"), c.written ? kWinText : "old");
+        EXPECT_EQ(platform.shown, std::vector{kOverwriteQuestion});
+        EXPECT_EQ(Bytes(destination), c.written ? kWinText : before);
         EXPECT_EQ(Green(), c.written);
         EXPECT_EQ(Haupt().timFertig.Enabled(), c.written);
+        // White again for the next case.
+        Haupt().timFertig.SetEnabled(false);
+        Haupt().txtDatei2.SetBackColor(kWhite);
     }
-}
-
-TEST_F(ConversionTest, ConvertsASourceFileIntoItselfAfterYes) {
-    OpenSource(L"w:\\Quelle", L"mac.txt");
-    OpenDestination(L"w:\\Quelle");
-    Haupt().txtDatei2.SetText(L"mac.txt");
-    platform.answers.push_back(kYes);
-    Click(Haupt().btnLos);
-    EXPECT_EQ(Bytes(L"w:\\Quelle\\mac.txt"), kWinText);
-    EXPECT_TRUE(Green());
 }
 
 TEST_F(ConversionTest, StaysUncolouredWhenTheConversionIsCancelled) {
@@ -174,9 +149,7 @@ TEST_F(ConversionTest, StaysUncolouredWhenTheConversionIsCancelled) {
     Haupt().txtDatei2.SetText(L"fehlt\\x.txt");  // no such subfolder: the copy fails
     platform.answers.push_back(kCancel);
     Click(Haupt().btnLos);
-    ASSERT_EQ(platform.shown.size(), 1u);
-    EXPECT_EQ(platform.shown[0].title, "Achtung!");
-    EXPECT_EQ(platform.shown[0].buttons, MsgButtons::RetryCancel);
+    EXPECT_EQ(platform.shown, std::vector{FailureBox(test::Utf8(test::SystemText(ERROR_PATH_NOT_FOUND)))});
     EXPECT_FALSE(Green());
     EXPECT_FALSE(Haupt().timFertig.Enabled());
 }
@@ -187,6 +160,8 @@ TEST_F(ConversionTest, GreenTurnsWhiteAfterOneIntervalAndTheTimerStops) {
     int ticks = 0;
     DWORD whiteAt = 0;
     CountTicks(ticks, whiteAt);
+    PumpFor(600);
+    EXPECT_EQ(ticks, 0) << "the timer ticks only while enabled";
     OpenSource(L"w:\\Quelle", L"mac.txt");
     OpenDestination(L"w:\\Ziel");
     Haupt().txtDatei2.SetText(L"neu.txt");

@@ -87,13 +87,18 @@ TEST_F(FoldersTest, DriveListsShowTheLabelOfALocalDiskButNotOfANetworkDrive) {
     SendMessageW(box, CB_SHOWDROPDOWN, FALSE, 0);
     Pump();
     std::vector<std::wstring> shown;
+    std::wstring letters;
     for (int i = 0, count = static_cast<int>(SendMessageW(box, CB_GETCOUNT, 0, 0)); i < count; ++i) {
         std::wstring text(static_cast<size_t>(SendMessageW(box, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
         text.resize(static_cast<size_t>(SendMessageW(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()))));
         if (text.rfind(L"n:", 0) == 0 || text.rfind(L"v:", 0) == 0) shown.push_back(text);
+        letters += text.substr(0, 1);
     }
     // Wine remembers no share for a drive mapped to a folder: the letter alone.
     EXPECT_EQ(shown, (std::vector<std::wstring>{L"n:", L"v: [LOKAL]"}));
+    // The drive without a medium is listed too.
+    for (const wchar_t* letter : {L"c", L"t", L"u"})
+        EXPECT_NE(letters.find(letter), std::wstring::npos) << Utf8(letter) << ": not listed";
 
     ASSERT_FALSE(Haupt().ChooseDrive(Haupt().lstLaufwerk2, L"n:"));
     EXPECT_EQ(Haupt().lstOrdner2.Path(), L"n:\\");

@@ -107,8 +107,7 @@ TEST_F(MakeEqualTest, PointsTheDestinationAtTheSourceFileAndWaitsInTheName) {
         // Enter now presses "&los": the destination is the source itself.
         platform.answers.push_back(kNo);
         PostKey(Haupt().txtDatei2.Handle(), VK_RETURN);
-        ASSERT_EQ(platform.shown.size(), 1u) << "the overwrite question";
-        EXPECT_EQ(platform.shown[0].title, "Achtung");
+        EXPECT_EQ(platform.shown, std::vector{kOverwriteQuestion});
         EXPECT_EQ(Bytes(L"w:\\Quelle\\brief.txt"), "brief");
     }
 }
@@ -152,10 +151,8 @@ TEST_F(MakeEqualTest, ASourceFolderThatHasGoneIsReportedAndTheWindowGoesOn) {
     test::RemoveTree(L"w:\\Quelle");
     platform.answers = {kRetry, kCancel};
     Click(Haupt().btnGleichmachen);
-    ASSERT_EQ(platform.shown.size(), 2u) << "Retry tries again";
-    EXPECT_EQ(platform.shown[0].title, "Achtung!");
-    EXPECT_EQ(platform.shown[0].buttons, MsgButtons::RetryCancel);
-    EXPECT_EQ(platform.shown[0].text, test::Utf8(test::SystemText(ERROR_PATH_NOT_FOUND)));
+    EXPECT_EQ(platform.shown, std::vector(2, FailureBox(test::Utf8(test::SystemText(ERROR_PATH_NOT_FOUND)))))
+        << "Retry tries again";
     // Cancel ends make-equal there: no focus move, no button change.
     EXPECT_NE(GetFocus(), Haupt().txtDatei2.Handle());
     EXPECT_FALSE(Haupt().btnLos.Default());

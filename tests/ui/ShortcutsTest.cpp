@@ -1,5 +1,4 @@
-// InstrVonRechts as the window offers it, and the about box on a
-// double-click of the window's bare surface.
+// The about box on a double-click of the window's bare surface.
 #include "WindowTest.h"
 #include "Layout.h"
 #include "TestFiles.h"
@@ -9,11 +8,6 @@ namespace falvori::test {
 namespace {
 
 class ShortcutsTest : public WindowTest {};
-
-// The function itself is the core's (unit tests); here that the window offers it.
-TEST_F(ShortcutsTest, InstrVonRechtsIsTheWindows) {
-    EXPECT_EQ(Haupt().InstrVonRechts(L"c:\\texte\\brief.txt", L"\\"), 9);
-}
 
 // Everything a double-click could have touched.
 struct WindowState {

@@ -59,7 +59,7 @@ TEST(BefehlszeileAuswerten, UnrecognisedDirectionEndsSilently) {
     for (const char* line : {"m", "m ", "w", "x C:\\a.txt", "mC:\\a.txt", "m\tC:\\a.txt", "ä C:\\a.txt"}) {
         auto r = Evaluate(line);
         EXPECT_EQ(r->endedWith, kExitUsage) << line;
-        EXPECT_TRUE(r->platform.boxes.empty()) << line;
+        EXPECT_TRUE(r->platform.shown.empty()) << line;
         EXPECT_EQ(r->platform.fileOperations, 0) << line;
     }
 }
@@ -86,7 +86,7 @@ TEST(BefehlszeileAuswerten, ConvertsInPlaceWithoutAskingAndEndsWithStatus) {
     }
     EXPECT_EQ(r->endedWith, kExitWritten);
     EXPECT_EQ(r->platform.files["C:\\x.txt"].data, "bb");
-    EXPECT_TRUE(r->platform.boxes.empty());
+    EXPECT_TRUE(r->platform.shown.empty());
 }
 
 TEST(Convert, DashIsStandardOutputOnlyWhereThePlatformHasIt) {
@@ -140,9 +140,9 @@ TEST(Convert, FailingStandardOutputEndsFatallyAfterOneMessage) {
         r.platform.answers = {kRetry, kRetry};  // nothing may ask: a pipe cannot be retried
         for (int i = 0; i < 256; ++i) r.core.MacZuWin[i] = static_cast<std::int16_t>(i);
         EXPECT_EQ(r.core.Convert("big", "-"), kExitFatal) << succeed;
-        ASSERT_EQ(r.platform.boxes.size(), 1u) << succeed;
-        EXPECT_EQ(r.platform.boxes[0].text, kInjected.text);
-        EXPECT_EQ(r.platform.boxes[0].buttons, MsgButtons::Ok);
+        ASSERT_EQ(r.platform.shown.size(), 1u) << succeed;
+        EXPECT_EQ(r.platform.shown[0].text, kInjected.text);
+        EXPECT_EQ(r.platform.shown[0].buttons, MsgButtons::Ok);
         EXPECT_LT(r.platform.files[kStandardOutput].data.size(), r.platform.files["big"].data.size());
         EXPECT_EQ(r.platform.openFiles, 0);
     }

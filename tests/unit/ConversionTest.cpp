@@ -34,7 +34,7 @@ TEST_F(Conversion, MapsEveryByteInOrderAndDropsZeroEntries) {
     EXPECT_EQ(convert(), true);
     EXPECT_EQ(file(kDest), "a\xE4" "bc\xE4");
     EXPECT_FALSE(exists(kTemp));
-    EXPECT_TRUE(platform.boxes.empty());
+    EXPECT_TRUE(platform.shown.empty());
     EXPECT_EQ(platform.openFiles, 0);
 }
 
@@ -73,7 +73,7 @@ TEST_F(Conversion, EmptyPathTouchesNothing) {
         EXPECT_EQ(convert(from, to), std::nullopt);
     }
     EXPECT_EQ(platform.fileOperations, 0);
-    EXPECT_TRUE(platform.boxes.empty());
+    EXPECT_TRUE(platform.shown.empty());
     EXPECT_TRUE(core.TempDatei.empty());
 }
 
@@ -104,11 +104,7 @@ TEST_F(Conversion, ExistingDestinationInWindowModeAsksFirst) {
     EXPECT_EQ(convert(), false);
     EXPECT_EQ(file(kDest), "old");
     EXPECT_FALSE(exists(kTemp));
-    ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].text, "Soll die Zieldatei überschrieben werden?");
-    EXPECT_EQ(platform.boxes[0].title, "Achtung");
-    EXPECT_EQ(platform.boxes[0].icon, MsgIcon::Question);
-    EXPECT_EQ(platform.boxes[0].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(platform.shown, std::vector{kOverwriteQuestion});
 
     platform.answers = {kYes};
     EXPECT_EQ(convert(), true);
@@ -121,7 +117,7 @@ TEST_F(Conversion, BatchModeReplacesWithoutAsking) {
     core.Stapelbetrieb = true;
     EXPECT_EQ(convert(), true);
     EXPECT_EQ(file(kDest), "\xE4");
-    EXPECT_TRUE(platform.boxes.empty());
+    EXPECT_TRUE(platform.shown.empty());
 }
 
 TEST_F(Conversion, FileIntoItself) {
@@ -129,7 +125,7 @@ TEST_F(Conversion, FileIntoItself) {
     platform.answers = {kYes};
     EXPECT_EQ(convert(kSource, kSource), true);
     EXPECT_EQ(file(kSource), "\xE4\xE4");
-    EXPECT_EQ(platform.boxes.size(), 1u);
+    EXPECT_EQ(platform.shown.size(), 1u);
 }
 
 TEST_F(Conversion, EntryThatIsNoByteFailsEveryRetryUntilCancel) {
@@ -137,8 +133,8 @@ TEST_F(Conversion, EntryThatIsNoByteFailsEveryRetryUntilCancel) {
     file(kSource) = "abc";
     platform.answers = {kRetry, kRetry, kCancel};
     EXPECT_EQ(convert(), std::nullopt);
-    ASSERT_EQ(platform.boxes.size(), 3u);
-    EXPECT_EQ(platform.boxes[2].text, "Überlauf");
+    ASSERT_EQ(platform.shown.size(), 3u);
+    EXPECT_EQ(platform.shown[2].text, "Überlauf");
     EXPECT_FALSE(exists(kDest));
     EXPECT_EQ(platform.openFiles, 1);  // the intermediate file, held until the next conversion
 }
@@ -166,10 +162,7 @@ TEST_P(GuardedStep, RetryFinishesNormally) {
     EXPECT_EQ(convert(), true);
     EXPECT_EQ(file(kDest), std::string(700000, '\xE4') + "end");
     EXPECT_FALSE(exists(kTemp));
-    ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].text, kInjected.text);
-    EXPECT_EQ(platform.boxes[0].title, "Achtung!");
-    EXPECT_EQ(platform.boxes[0].icon, MsgIcon::Exclamation);
+    EXPECT_EQ(platform.shown, std::vector{FailureBox(kInjected.text)});
     EXPECT_EQ(platform.openFiles, 0);
 }
 
@@ -182,7 +175,7 @@ TEST_P(GuardedStep, CancelLeavesWhatTheWayOutSays) {
     EXPECT_EQ(convert(), c.cancelled);
     EXPECT_EQ(file(kDest), c.destWritten ? "\xE4" : "old");
     EXPECT_EQ(exists(kTemp), c.tempLeft);
-    EXPECT_EQ(platform.boxes.size(), 1u);
+    EXPECT_EQ(platform.shown.size(), 1u);
     EXPECT_EQ(platform.openFiles, c.heldOpen) << "files left open after Cancel";
 }
 
@@ -203,8 +196,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(Conversion, MissingSourceOffersRetryUntilCancel) {
     platform.answers = {kRetry};
     EXPECT_EQ(convert(), std::nullopt);  // Retry, then Cancel
-    EXPECT_EQ(platform.boxes.size(), 2u);
-    EXPECT_EQ(platform.boxes[0].text, kNotFound.text);
+    EXPECT_EQ(platform.shown.size(), 2u);
+    EXPECT_EQ(platform.shown[0].text, kNotFound.text);
     EXPECT_FALSE(exists(kTemp));
 }
 

@@ -73,19 +73,6 @@ std::string FakePlatform::EnvironmentVariable(const std::string& name) {
     return it == environment.end() ? "" : it->second;
 }
 
-int FakePlatform::ShowBox(const std::string& text, const std::string& title, MsgIcon icon,
-                             MsgButtons buttons) {
-    boxes.push_back({text, title, icon, buttons});
-    if (!answers.empty()) {
-        const int answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    if (buttons == MsgButtons::RetryCancel) return kCancel;
-    if (buttons == MsgButtons::YesNo) return kNo;
-    return kOk;
-}
-
 bool FakePlatform::FailNow(Step step) {
     if (auto ok = succeedFirst.find(step); ok != succeedFirst.end() && ok->second > 0) {
         --ok->second;

@@ -1,26 +1,19 @@
-// An in-memory platform for the core's tests: files with attributes, scripted
-// answers to boxes, and failures injected into any file step.
+// An in-memory platform for the core's tests: files with attributes, boxes
+// answered from a script, and failures injected into any file step.
 #pragma once
 
-#include <deque>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "../Boxes.h"
 #include "Platform.h"
 
 namespace falvori::test {
 
 struct ProgramEnded {
     int status;
-};
-
-struct ShownBox {
-    std::string text;
-    std::string title;
-    MsgIcon icon;
-    MsgButtons buttons;
 };
 
 struct FakeEntry {
@@ -33,7 +26,7 @@ struct FakeEntry {
 // The file steps a test can make fail.
 enum class Step { Open, Create, Read, Write, Close, Exists, Copy, Settle, Delete };
 
-class FakePlatform : public Platform {
+class FakePlatform : public Platform, public Boxes {
 public:
     std::string commandLineText;
     bool standardStreams = false;                   // "-" is standard input and output
@@ -42,8 +35,6 @@ public:
     std::optional<Result<std::string>> tableFile;  // set: the program chooses its table file
     std::map<std::string, std::string> environment{{"temp", "C:\\Temp"}};
     std::map<std::string, FakeEntry> files;
-    std::vector<ShownBox> boxes;
-    std::deque<int> answers;          // box answers in order; then Cancel / No / OK
     std::map<Step, int> succeedFirst;  // how many times each step works before failing
     std::map<Step, int> failuresLeft;  // how many times each step then fails before it works
     std::size_t readChunk = 0;         // when set, reads deliver at most this many bytes
@@ -58,8 +49,13 @@ public:
     char Separator() override { return '\\'; }
     [[noreturn]] void EndProgram(int status) override { throw ProgramEnded{status}; }
 
-    int ShowBox(const std::string& text, const std::string& title, MsgIcon icon,
-                   MsgButtons buttons) override;
+    // Once the script has run out: Cancel, No or OK.
+    int ShowBox(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons) override {
+        const int unscripted = buttons == MsgButtons::RetryCancel ? kCancel
+                               : buttons == MsgButtons::YesNo     ? kNo
+                                                                  : kOk;
+        return Answer(text, title, icon, buttons).value_or(unscripted);
+    }
 
     Result<std::unique_ptr<File>> OpenForReading(const std::string& path) override;
     Result<std::unique_ptr<Intermediate>> CreateIntermediate(const std::string& path) override;

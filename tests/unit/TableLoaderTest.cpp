@@ -43,7 +43,7 @@ TEST(TabelleLaden, HeaderOnlyLeavesBothTablesTheIdentity) {
         EXPECT_FALSE(l->endedWith);
         ExpectIdentityExcept(l->core.MacZuWin, {}, "MacZuWin");
         ExpectIdentityExcept(l->core.WinZuMac, {}, "WinZuMac");
-        EXPECT_TRUE(l->platform.boxes.empty());
+        EXPECT_TRUE(l->platform.shown.empty());
         EXPECT_EQ(l->platform.openFiles, 0);
     }
 }
@@ -61,7 +61,7 @@ class Mapping : public ::testing::TestWithParam<MappingCase> {};
 TEST_P(Mapping, SetsExactlyTheseEntries) {
     const MappingCase& c = GetParam();
     auto l = LoadLines(c.body);
-    ASSERT_FALSE(l->endedWith) << (l->platform.boxes.empty() ? "" : l->platform.boxes[0].text);
+    ASSERT_FALSE(l->endedWith) << (l->platform.shown.empty() ? "" : l->platform.shown[0].text);
     std::vector<int> macIdx, winIdx;
     for (auto [i, v] : c.mac) {
         EXPECT_EQ(l->core.MacZuWin[i], v) << "MacZuWin[" << i << ']';
@@ -118,8 +118,8 @@ TEST(TabelleLaden, BrokenFilesShowTheTableBoxAndEnd) {
     for (const auto& c : cases) {
         auto l = Load(c.file);
         EXPECT_EQ(l->endedWith, kExitFatal) << c.name;
-        ASSERT_EQ(l->platform.boxes.size(), 1u) << c.name;
-        const ShownBox& box = l->platform.boxes[0];
+        ASSERT_EQ(l->platform.shown.size(), 1u) << c.name;
+        const ShownBox& box = l->platform.shown[0];
         EXPECT_EQ(box.text, std::string("Tabelle defekt.") + kBoxTail) << c.name;
         EXPECT_EQ(box.title, "Fehler!");
         EXPECT_EQ(box.icon, MsgIcon::Critical);
@@ -132,14 +132,14 @@ TEST(TabelleLaden, MissingOrEmptyFileShowsTheSystemsDescription) {
     FakePlatform platform;
     Core core(platform);
     EXPECT_THROW(core.TabelleLaden(), ProgramEnded);
-    ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].text, kNotFound.text + kBoxTail);
-    EXPECT_EQ(platform.boxes[0].title, "Fehler!");
+    ASSERT_EQ(platform.shown.size(), 1u);
+    EXPECT_EQ(platform.shown[0].text, kNotFound.text + kBoxTail);
+    EXPECT_EQ(platform.shown[0].title, "Fehler!");
 
     auto empty = Load("");
     EXPECT_EQ(empty->endedWith, kExitFatal);
-    ASSERT_EQ(empty->platform.boxes.size(), 1u);
-    EXPECT_EQ(empty->platform.boxes[0].text, "Reached the end of the file." + std::string(kBoxTail));
+    ASSERT_EQ(empty->platform.shown.size(), 1u);
+    EXPECT_EQ(empty->platform.shown[0].text, "Reached the end of the file." + std::string(kBoxTail));
 
     // Where the program lies is unknown: no table of the working folder.
     FakePlatform lost;
@@ -148,8 +148,8 @@ TEST(TabelleLaden, MissingOrEmptyFileShowsTheSystemsDescription) {
     lost.files[".\\ZeichenCodes Mac-Win.txt"].data = kHeader;
     Core lostCore(lost);
     EXPECT_THROW(lostCore.TabelleLaden(), ProgramEnded);
-    ASSERT_EQ(lost.boxes.size(), 1u);
-    EXPECT_EQ(lost.boxes[0].text, kNotFound.text + kBoxTail);
+    ASSERT_EQ(lost.shown.size(), 1u);
+    EXPECT_EQ(lost.shown[0].text, kNotFound.text + kBoxTail);
     EXPECT_EQ(lost.fileOperations, 0);
 }
 
@@ -176,9 +176,9 @@ TEST(TabelleLaden, NumbersOutOfRangeEndWithTheFaultReportNotTheTableBox) {
     for (const auto& c : cases) {
         auto l = LoadLines(c.body);
         EXPECT_EQ(l->endedWith, kExitFatal) << c.body;
-        ASSERT_EQ(l->platform.boxes.size(), 1u) << c.body;
-        EXPECT_EQ(l->platform.boxes[0].text, c.fault) << c.body;
-        EXPECT_NE(l->platform.boxes[0].title, "Fehler!");
+        ASSERT_EQ(l->platform.shown.size(), 1u) << c.body;
+        EXPECT_EQ(l->platform.shown[0].text, c.fault) << c.body;
+        EXPECT_NE(l->platform.shown[0].title, "Fehler!");
     }
 }
 
@@ -195,9 +195,9 @@ TEST(TabelleLaden, ReadFailureAfterTheHeaderIsAFault) {
     } catch (const ProgramEnded& e) {
         EXPECT_EQ(e.status, kExitFatal);
     }
-    ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_NE(platform.boxes[0].title, "Fehler!");
-    EXPECT_NE(platform.boxes[0].text.find(kInjected.text), std::string::npos);
+    ASSERT_EQ(platform.shown.size(), 1u);
+    EXPECT_NE(platform.shown[0].title, "Fehler!");
+    EXPECT_NE(platform.shown[0].text.find(kInjected.text), std::string::npos);
 }
 
 TEST(TabelleLaden, AChosenTableFileIsTheOneReadAndNamed) {
@@ -226,8 +226,8 @@ TEST(TabelleLaden, AChosenTableFileIsTheOneReadAndNamed) {
             EXPECT_EQ(l.core.MacZuWin[65], c.wantMacZuWin65) << c.name;
         } else {
             EXPECT_EQ(l.endedWith, kExitFatal) << c.name;
-            ASSERT_EQ(l.platform.boxes.size(), 1u) << c.name;
-            EXPECT_EQ(l.platform.boxes[0].title, "Fehler!") << c.name;
+            ASSERT_EQ(l.platform.shown.size(), 1u) << c.name;
+            EXPECT_EQ(l.platform.shown[0].title, "Fehler!") << c.name;
         }
     }
 }

@@ -164,6 +164,20 @@ bool RunLinux(const std::string& script) {
 
 std::string ShellQuote(const std::string& path) { return "'" + path + "'"; }
 
+void SharedCharacters(std::string& mac, std::string& win) {
+    for (int b = 1; b < 256; ++b) {
+        const char in = static_cast<char>(b);
+        wchar_t u = 0;
+        char out = 0;
+        BOOL lost = FALSE;
+        if (MultiByteToWideChar(10000, 0, &in, 1, &u, 1) != 1 ||
+            WideCharToMultiByte(1252, WC_NO_BEST_FIT_CHARS, &u, 1, &out, 1, nullptr, &lost) != 1 || lost)
+            continue;
+        mac += in;
+        win += out;
+    }
+}
+
 std::wstring SystemText(DWORD code) {
     wchar_t* buffer = nullptr;
     const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |

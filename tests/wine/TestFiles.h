@@ -47,6 +47,11 @@ bool RunLinux(const std::string& script);
 // A Linux path in single quotes for a script.
 std::string ShellQuote(const std::string& path);
 
+// The Mac OS Roman bytes whose characters Windows-1252 holds too, and
+// their Windows-1252 bytes, as the system's code pages 10000 and 1252
+// place them.
+void SharedCharacters(std::string& mac, std::string& win);
+
 // The system's description of an error number, as a failure box shows it.
 std::wstring SystemText(DWORD code);
 

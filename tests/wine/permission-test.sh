@@ -6,12 +6,13 @@
 # so the run gets its own copy of the build's prefix and the shared server
 # keeps running. Uses the display of the running test environment.
 #
-#   permission-test.sh TESTS.exe BUILD_DIR
+#   permission-test.sh TESTS.exe BUILD_DIR [ARGUMENTS for TESTS.exe]
 # Exit code 77: cannot run here (not root, or no capsh).
 set -u
-[ $# -eq 2 ] || { echo "usage: permission-test.sh TESTS.exe BUILD_DIR" >&2; exit 2; }
+[ $# -ge 2 ] || { echo "usage: permission-test.sh TESTS.exe BUILD_DIR [ARGUMENTS]" >&2; exit 2; }
 tests="$1"
 build="$(cd "$2" && pwd)" || exit 2
+shift 2
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 prefix="$build/wineprefix-capsh"
 files="$build/permission-files"
@@ -55,11 +56,11 @@ export FALVORI_PERMISSION_FILES="$files"
 capsh --drop=cap_dac_override,cap_dac_read_search -- -c '
     grep "^CapEff" /proc/self/status
     wineserver -p5 || exit 1
-    wine "$1"
+    wine "$@"
     status=$?
     wineserver -k
     wineserver -w
-    exit $status' permission-test "$tests"
+    exit $status' permission-test "$tests" "$@"
 status=$?
 
 chmod -R u+rwX "$files"
