@@ -35,16 +35,19 @@ Result<std::unique_ptr<Intermediate>> Win32Intermediate::Create(const std::wstri
     // Share mode 0 keeps every other program out until we let go. A new
     // file first: creating through a link that leads nowhere would make a
     // file where the link points (Wine follows Linux links when it opens).
+    // Another run may delete the file between our two tries: then again.
     OwnedHandle file;
-    for (const DWORD disposition : {CREATE_NEW, OPEN_EXISTING}) {
+    for (int attempt = 0; attempt < 200 && !file.Valid(); ++attempt) {
+        const DWORD disposition = attempt % 2 ? OPEN_EXISTING : CREATE_NEW;
         file = OwnedHandle(CreateFileW(systemPath.c_str(),
                                         GENERIC_READ | GENERIC_WRITE | DELETE | READ_CONTROL | WRITE_DAC, 0,
                                         nullptr, disposition,
                                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
         if (file.Valid()) break;
         const DWORD error = GetLastError();
-        if (disposition == OPEN_EXISTING || (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS))
-            return {nullptr, SystemFailure(error)};
+        const bool goOn = disposition == CREATE_NEW ? error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS
+                                                    : error == ERROR_FILE_NOT_FOUND;
+        if (!goOn || attempt == 199) return {nullptr, SystemFailure(error)};
     }
     if (const DWORD refused = Refusal(file.Get(), systemPath)) return {nullptr, SystemFailure(refused)};
     LARGE_INTEGER size{};
