@@ -1,7 +1,7 @@
-#include "Usage.h"
+#include "app/Usage.h"
 
-#include "Messages.h"
-#include "Version.h"
+#include "core/Version.h"
+#include "platform/posix/Messages.h"
 
 namespace falvori {
 

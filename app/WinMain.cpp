@@ -6,10 +6,10 @@
 
 #include <new>
 
-#include "Core.h"
-#include "Fault.h"
-#include "Haupt.h"
-#include "Win32Platform.h"
+#include "core/Core.h"
+#include "core/Fault.h"
+#include "platform/win32/Win32Platform.h"
+#include "ui/Haupt.h"
 
 namespace {
 

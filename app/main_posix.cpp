@@ -11,11 +11,11 @@
 #include <utility>
 #include <vector>
 
-#include "Core.h"
-#include "Messages.h"
-#include "Options.h"
-#include "PosixPlatform.h"
-#include "Usage.h"
+#include "app/Usage.h"
+#include "core/Core.h"
+#include "platform/posix/Messages.h"
+#include "platform/posix/Options.h"
+#include "platform/posix/PosixPlatform.h"
 
 namespace falvori {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "ByteMap.h"
+#include "core/ByteMap.h"
 
 namespace {
 

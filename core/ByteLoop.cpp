@@ -1,9 +1,9 @@
-#include "ByteLoop.h"
+#include "core/ByteLoop.h"
 
 #include <memory>
 
-#include "Fault.h"
-#include "Guard.h"
+#include "core/Fault.h"
+#include "core/Guard.h"
 
 namespace falvori {
 

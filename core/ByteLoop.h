@@ -7,9 +7,9 @@
 #include <functional>
 #include <string>
 
-#include "ByteMap.h"
-#include "LineEnds.h"
-#include "Platform.h"
+#include "core/ByteMap.h"
+#include "core/LineEnds.h"
+#include "core/Platform.h"
 
 namespace falvori {
 

@@ -1,4 +1,4 @@
-#include "ByteMap.h"
+#include "core/ByteMap.h"
 
 #if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__)) && \
     (!defined(_WIN64) || defined(FALVORI_UNALIGNED_SPILLS))

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "Core.h"
+#include "core/Core.h"
 
 namespace falvori {
 

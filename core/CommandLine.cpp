@@ -1,8 +1,8 @@
-#include "CommandLine.h"
+#include "core/CommandLine.h"
 
 #include <optional>
 
-#include "Core.h"
+#include "core/Core.h"
 
 namespace falvori {
 

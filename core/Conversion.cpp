@@ -1,9 +1,9 @@
 // Converts one file through the intermediate file into the destination.
 #include <memory>
 
-#include "ByteLoop.h"
-#include "Core.h"
-#include "Guard.h"
+#include "core/ByteLoop.h"
+#include "core/Core.h"
+#include "core/Guard.h"
 
 namespace falvori {
 

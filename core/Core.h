@@ -8,9 +8,9 @@
 #include <optional>
 #include <string>
 
-#include "LineEnds.h"
-#include "Platform.h"
-#include "Survey.h"
+#include "core/LineEnds.h"
+#include "core/Platform.h"
+#include "core/Survey.h"
 
 namespace falvori {
 

@@ -1,8 +1,8 @@
 #include <cstdlib>
 
-#include "Fault.h"
+#include "core/Fault.h"
 
-#include "Core.h"
+#include "core/Core.h"
 
 namespace falvori {
 

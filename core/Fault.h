@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "Platform.h"
+#include "core/Platform.h"
 
 namespace falvori {
 

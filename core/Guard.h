@@ -3,7 +3,7 @@
 // asks. Returns false when the user cancels.
 #pragma once
 
-#include "Platform.h"
+#include "core/Platform.h"
 
 namespace falvori {
 

@@ -1,4 +1,4 @@
-#include "ByteLoop.h"
+#include "core/ByteLoop.h"
 
 #include <algorithm>
 #include <array>

@@ -5,7 +5,7 @@
 #include <array>
 #include <cstddef>
 
-#include "Platform.h"
+#include "core/Platform.h"
 
 namespace falvori {
 

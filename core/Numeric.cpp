@@ -1,4 +1,4 @@
-#include "Numeric.h"
+#include "core/Numeric.h"
 
 #include <charconv>
 #include <cmath>

@@ -3,9 +3,9 @@
 // converts in constant memory.
 #include <memory>
 
-#include "ByteLoop.h"
-#include "Core.h"
-#include "Guard.h"
+#include "core/ByteLoop.h"
+#include "core/Core.h"
+#include "core/Guard.h"
 
 namespace falvori {
 

@@ -1,11 +1,11 @@
-#include "Survey.h"
+#include "core/Survey.h"
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
 
-#include "Core.h"
-#include "Guard.h"
+#include "core/Core.h"
+#include "core/Guard.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && !defined(_WIN32)
 // A vector loop where the processor has AVX2, asked at run time. Only the

@@ -3,10 +3,10 @@
 
 #include <memory>
 
-#include "Core.h"
-#include "Fault.h"
-#include "LineReader.h"
-#include "Numeric.h"
+#include "core/Core.h"
+#include "core/Fault.h"
+#include "core/LineReader.h"
+#include "core/Numeric.h"
 
 namespace falvori {
 

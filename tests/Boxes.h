@@ -11,7 +11,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "Platform.h"
+#include "core/Platform.h"
 
 namespace falvori::test {
 

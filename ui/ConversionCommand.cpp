@@ -1,8 +1,8 @@
 // The button "&los": builds both paths from the window, converts, and on
 // success shows the done indication for one timer interval.
-#include "Haupt.h"
+#include "ui/Haupt.h"
 
-#include "Utf.h"
+#include "platform/win32/Utf.h"
 
 namespace falvori::ui {
 

@@ -1,6 +1,6 @@
-#include "Dpi.h"
+#include "ui/Dpi.h"
 
-#include "GdiOwners.h"
+#include "ui/GdiOwners.h"
 
 namespace falvori::ui {
 

@@ -1,6 +1,6 @@
 // A file dropped from the shell onto lstDateien1 is opened on the source
 // side: drive, folder and file list move to it and the file is selected.
-#include "Haupt.h"
+#include "ui/Haupt.h"
 
 namespace falvori::ui {
 

@@ -1,13 +1,13 @@
-#include "Folders.h"
+#include "ui/Folders.h"
 
 #include <winnetwk.h>
 
 #include <cwctype>
 
-#include "LongPath.h"
-#include "controls/PathText.h"
-#include "Owned.h"
-#include "SystemError.h"
+#include "platform/win32/LongPath.h"
+#include "platform/win32/Owned.h"
+#include "platform/win32/SystemError.h"
+#include "ui/controls/PathText.h"
 
 namespace falvori {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "Platform.h"
-#include "controls/PathText.h"
+#include "core/Platform.h"
+#include "ui/controls/PathText.h"
 
 namespace falvori {
 

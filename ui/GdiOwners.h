@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "Owned.h"
+#include "platform/win32/Owned.h"
 
 namespace falvori {
 

@@ -1,14 +1,14 @@
 // The main window's mechanics: creation, layout at the window's DPI, the
 // message table beside the table of events and their handlers, and the
 // message loop. The handlers live in the files Haupt.h names.
-#include "Haupt.h"
+#include "ui/Haupt.h"
 
 #include <commctrl.h>
 
-#include "Dpi.h"
-#include "Folders.h"
-#include "Layout.h"
-#include "Resources.h"
+#include "ui/Dpi.h"
+#include "ui/Folders.h"
+#include "ui/Layout.h"
+#include "ui/Resources.h"
 
 namespace falvori::ui {
 

@@ -12,18 +12,18 @@
 #include <functional>
 #include <string>
 
-#include "Core.h"
-#include "InstrVonRechts.h"
-#include "GdiOwners.h"
-#include "controls/CommandButton.h"
-#include "controls/DefaultButton.h"
-#include "controls/DriveList.h"
-#include "controls/FileList.h"
-#include "controls/FolderList.h"
-#include "controls/Frame.h"
-#include "controls/OptionButton.h"
-#include "controls/TextBox.h"
-#include "controls/Timer.h"
+#include "core/Core.h"
+#include "core/InstrVonRechts.h"
+#include "ui/GdiOwners.h"
+#include "ui/controls/CommandButton.h"
+#include "ui/controls/DefaultButton.h"
+#include "ui/controls/DriveList.h"
+#include "ui/controls/FileList.h"
+#include "ui/controls/FolderList.h"
+#include "ui/controls/Frame.h"
+#include "ui/controls/OptionButton.h"
+#include "ui/controls/TextBox.h"
+#include "ui/controls/Timer.h"
 
 namespace falvori::ui {
 

@@ -1,6 +1,6 @@
 // Make-equal: the destination side takes the source file's drive, folder
 // and name; the caret waits at the end of the name for Enter or an edit.
-#include "Haupt.h"
+#include "ui/Haupt.h"
 
 namespace falvori::ui {
 

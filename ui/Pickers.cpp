@@ -2,9 +2,9 @@
 // a drive that cannot be read is offered for Retry, a clicked destination
 // file fills the name box, and btnLos is enabled exactly when a source file
 // is selected and a name is given.
-#include "Haupt.h"
+#include "ui/Haupt.h"
 
-#include "Folders.h"
+#include "ui/Folders.h"
 
 namespace falvori::ui {
 

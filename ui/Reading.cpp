@@ -1,12 +1,12 @@
 // What the pickers read from the disk (Folders), handed to the lists, and
 // the failure box that offers a failed read for Retry.
-#include "Haupt.h"
+#include "ui/Haupt.h"
 
 #include <cwctype>
 
-#include "Folders.h"
-#include "Guard.h"
-#include "SystemError.h"
+#include "core/Guard.h"
+#include "platform/win32/SystemError.h"
+#include "ui/Folders.h"
 
 namespace falvori::ui {
 

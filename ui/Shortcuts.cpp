@@ -1,10 +1,10 @@
 // Esc ends the program from the lists, the buttons and the name box; a
 // double-click on the window's bare surface shows the about box.
-#include "Haupt.h"
+#include "ui/Haupt.h"
 
 #include <windowsx.h>
 
-#include "Version.h"
+#include "core/Version.h"
 
 namespace falvori::ui {
 

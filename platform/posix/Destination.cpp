@@ -1,4 +1,4 @@
-#include "Destination.h"
+#include "platform/posix/Destination.h"
 
 #include <cerrno>
 #include <climits>
@@ -6,10 +6,10 @@
 #include <unistd.h>
 #include <vector>
 
-#include "PathParts.h"
-#include "SameFile.h"
-#include "UniqueFd.h"
-#include "SystemError.h"
+#include "platform/posix/PathParts.h"
+#include "platform/posix/SameFile.h"
+#include "platform/posix/SystemError.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace falvori {
 

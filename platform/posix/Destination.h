@@ -4,16 +4,11 @@
 #include <string>
 #include <sys/stat.h>
 
-#include "FileAttributes.h"
-#include "Platform.h"
+#include "core/Platform.h"
+#include "platform/CopyStep.h"
+#include "platform/posix/FileAttributes.h"
 
 namespace falvori {
-
-enum class ReplaceWay {
-    New,      // absent: a new file takes the name
-    Replace,  // a new file with the old one's attributes takes the name in one rename
-    InPlace,  // the bytes go into the existing file itself
-};
 
 struct Destination {
     ReplaceWay way = ReplaceWay::New;

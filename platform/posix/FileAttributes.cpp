@@ -1,11 +1,11 @@
-#include "FileAttributes.h"
+#include "platform/posix/FileAttributes.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include "SystemError.h"
+#include "platform/posix/SystemError.h"
 
 namespace falvori {
 

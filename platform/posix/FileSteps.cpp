@@ -1,4 +1,4 @@
-#include "FileSteps.h"
+#include "platform/posix/FileSteps.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -6,7 +6,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "SystemError.h"
+#include "platform/posix/SystemError.h"
 
 namespace falvori {
 

@@ -3,7 +3,7 @@
 
 #include <sys/types.h>
 
-#include "Platform.h"
+#include "core/Platform.h"
 
 namespace falvori {
 

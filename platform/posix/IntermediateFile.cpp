@@ -1,4 +1,4 @@
-#include "IntermediateFile.h"
+#include "platform/posix/IntermediateFile.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -6,12 +6,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "Messages.h"
-#include "PathParts.h"
-#include "FileSteps.h"
-#include "SystemError.h"
-#include "ReplaceDestination.h"
-#include "SameFile.h"
+#include "platform/posix/FileSteps.h"
+#include "platform/posix/Messages.h"
+#include "platform/posix/PathParts.h"
+#include "platform/posix/ReplaceDestination.h"
+#include "platform/posix/SameFile.h"
+#include "platform/posix/SystemError.h"
 
 namespace falvori {
 

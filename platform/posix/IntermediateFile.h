@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "Platform.h"
-#include "PosixFile.h"
-#include "UniqueFd.h"
+#include "core/Platform.h"
+#include "platform/posix/PosixFile.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace falvori {
 

@@ -1,4 +1,4 @@
-#include "Messages.h"
+#include "platform/posix/Messages.h"
 
 #include <clocale>
 #include <libintl.h>

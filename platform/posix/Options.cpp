@@ -1,6 +1,6 @@
-#include "Options.h"
+#include "platform/posix/Options.h"
 
-#include "Messages.h"
+#include "platform/posix/Messages.h"
 
 namespace falvori {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "LineEnds.h"
+#include "core/LineEnds.h"
 
 namespace falvori {
 

@@ -1,10 +1,10 @@
-#include "PosixFile.h"
+#include "platform/posix/PosixFile.h"
 
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
-#include "SystemError.h"
+#include "platform/posix/SystemError.h"
 
 namespace falvori {
 

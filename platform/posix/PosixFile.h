@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "Platform.h"
-#include "UniqueFd.h"
+#include "core/Platform.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace falvori {
 

@@ -1,4 +1,4 @@
-#include "PosixPlatform.h"
+#include "platform/posix/PosixPlatform.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -12,13 +12,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "Core.h"
-#include "IntermediateFile.h"
-#include "Messages.h"
-#include "PathParts.h"
-#include "PosixFile.h"
-#include "StandardStreams.h"
-#include "SystemError.h"
+#include "core/Core.h"
+#include "platform/posix/IntermediateFile.h"
+#include "platform/posix/Messages.h"
+#include "platform/posix/PathParts.h"
+#include "platform/posix/PosixFile.h"
+#include "platform/posix/StandardStreams.h"
+#include "platform/posix/SystemError.h"
 
 namespace falvori {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "Platform.h"
+#include "core/Platform.h"
 
 namespace falvori {
 

@@ -1,4 +1,4 @@
-#include "ReplaceDestination.h"
+#include "platform/posix/ReplaceDestination.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -8,12 +8,12 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include "Destination.h"
-#include "FileAttributes.h"
-#include "IntermediateFile.h"
-#include "FileSteps.h"
-#include "SystemError.h"
-#include "SameFile.h"
+#include "platform/posix/Destination.h"
+#include "platform/posix/FileAttributes.h"
+#include "platform/posix/FileSteps.h"
+#include "platform/posix/IntermediateFile.h"
+#include "platform/posix/SameFile.h"
+#include "platform/posix/SystemError.h"
 
 namespace falvori {
 
@@ -21,17 +21,6 @@ namespace {
 
 constexpr int kOpenExisting = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 constexpr char kNewFilePrefix[] = ".~Falvori~";
-
-// What one way did: its job, nothing (the next way is to try), or found that
-// only writing in place keeps the destination what it was.
-struct Outcome {
-    enum Kind { Done, NotApplicable, InPlaceOnly, Failed };
-    Outcome(Kind k, Failure f = {}) : kind(k), failure(std::move(f)) {}
-    Kind kind;
-    Failure failure;
-};
-
-Outcome Failed(Failure failure) { return {Outcome::Failed, std::move(failure)}; }
 
 mode_t NewFileMode() {
     const mode_t mask = ::umask(0);

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "Platform.h"
-#include "UniqueFd.h"
+#include "core/Platform.h"
+#include "platform/posix/UniqueFd.h"
 
 namespace falvori {
 

@@ -1,13 +1,13 @@
-#include "StandardStreams.h"
+#include "platform/posix/StandardStreams.h"
 
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "Messages.h"
-#include "SystemError.h"
-#include "SameFile.h"
+#include "platform/posix/Messages.h"
+#include "platform/posix/SameFile.h"
+#include "platform/posix/SystemError.h"
 
 namespace falvori {
 

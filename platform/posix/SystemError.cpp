@@ -1,8 +1,8 @@
-#include "SystemError.h"
+#include "platform/posix/SystemError.h"
 
 #include <cstring>
 
-#include "Messages.h"
+#include "platform/posix/Messages.h"
 
 namespace falvori {
 

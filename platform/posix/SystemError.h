@@ -4,7 +4,7 @@
 
 #include <cerrno>
 
-#include "Platform.h"
+#include "core/Platform.h"
 
 namespace falvori {
 

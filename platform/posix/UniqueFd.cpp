@@ -1,8 +1,8 @@
-#include "UniqueFd.h"
+#include "platform/posix/UniqueFd.h"
 
 #include <cerrno>
 
-#include "SystemError.h"
+#include "platform/posix/SystemError.h"
 
 namespace falvori {
 

@@ -3,7 +3,7 @@
 
 #include <unistd.h>
 
-#include "Platform.h"
+#include "core/Platform.h"
 
 namespace falvori {
 

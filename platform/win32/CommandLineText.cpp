@@ -1,4 +1,4 @@
-#include "CommandLineText.h"
+#include "platform/win32/CommandLineText.h"
 
 namespace falvori {
 

@@ -1,9 +1,9 @@
-#include "Destination.h"
+#include "platform/win32/Destination.h"
 
-#include "FileSteps.h"
-#include "LongPath.h"
-#include "Owned.h"
-#include "SystemError.h"
+#include "platform/win32/FileSteps.h"
+#include "platform/win32/LongPath.h"
+#include "platform/win32/Owned.h"
+#include "platform/win32/SystemError.h"
 
 namespace falvori {
 

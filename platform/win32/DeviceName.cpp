@@ -1,4 +1,4 @@
-#include "DeviceName.h"
+#include "platform/win32/DeviceName.h"
 
 #include <cwctype>
 

@@ -1,9 +1,9 @@
-#include "FileAttributes.h"
+#include "platform/win32/FileAttributes.h"
 
 #include <cstring>
 
-#include "Owned.h"
-#include "SystemError.h"
+#include "platform/win32/Owned.h"
+#include "platform/win32/SystemError.h"
 
 namespace falvori {
 

@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "Platform.h"
+#include "core/Platform.h"
 
 namespace falvori {
 

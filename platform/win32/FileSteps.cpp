@@ -1,13 +1,13 @@
-#include "FileSteps.h"
+#include "platform/win32/FileSteps.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <vector>
 
-#include "LongPath.h"
-#include "Owned.h"
-#include "SystemError.h"
+#include "platform/win32/LongPath.h"
+#include "platform/win32/Owned.h"
+#include "platform/win32/SystemError.h"
 
 namespace falvori {
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "Platform.h"
+#include "core/Platform.h"
 
 namespace falvori {
 

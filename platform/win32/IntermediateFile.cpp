@@ -1,13 +1,13 @@
-#include "IntermediateFile.h"
+#include "platform/win32/IntermediateFile.h"
 
-#include "FileAttributes.h"
-#include "FileSteps.h"
-#include "DeviceName.h"
-#include "LongPath.h"
-#include "ReplaceDestination.h"
-#include "SystemError.h"
-#include "Utf.h"
-#include "Win32File.h"
+#include "platform/win32/DeviceName.h"
+#include "platform/win32/FileAttributes.h"
+#include "platform/win32/FileSteps.h"
+#include "platform/win32/LongPath.h"
+#include "platform/win32/ReplaceDestination.h"
+#include "platform/win32/SystemError.h"
+#include "platform/win32/Utf.h"
+#include "platform/win32/Win32File.h"
 
 namespace falvori {
 

@@ -1,10 +1,10 @@
-#include "LongPath.h"
+#include "platform/win32/LongPath.h"
 
 #include <windows.h>
 
 #include <cwchar>
 
-#include "Owned.h"
+#include "platform/win32/Owned.h"
 
 namespace falvori {
 

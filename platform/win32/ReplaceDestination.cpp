@@ -1,12 +1,12 @@
-#include "ReplaceDestination.h"
+#include "platform/win32/ReplaceDestination.h"
 
 #include <cwchar>
 
-#include "Destination.h"
-#include "FileAttributes.h"
-#include "FileSteps.h"
-#include "LongPath.h"
-#include "SystemError.h"
+#include "platform/win32/Destination.h"
+#include "platform/win32/FileAttributes.h"
+#include "platform/win32/FileSteps.h"
+#include "platform/win32/LongPath.h"
+#include "platform/win32/SystemError.h"
 
 namespace falvori {
 
@@ -14,17 +14,6 @@ namespace {
 
 constexpr wchar_t kPrefix[] = L"~fv";
 constexpr wchar_t kSuffix[] = L".tmp";
-
-// What one way did: its job, nothing (the next way is to try), or found that
-// only writing in place keeps the destination what it was.
-struct Outcome {
-    enum Kind { Done, NotApplicable, InPlaceOnly, Failed };
-    Outcome(Kind k, Failure f = {}) : kind(k), failure(std::move(f)) {}
-    Kind kind;
-    Failure failure;
-};
-
-Outcome Failed(Failure failure) { return {Outcome::Failed, std::move(failure)}; }
 
 // Failures that say the new file cannot be made the same as the old one.
 bool CannotCarry(const Failure& failure) {

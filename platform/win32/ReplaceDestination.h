@@ -8,8 +8,8 @@
 
 #include <string>
 
-#include "Owned.h"
-#include "Platform.h"
+#include "core/Platform.h"
+#include "platform/win32/Owned.h"
 
 namespace falvori {
 

@@ -1,8 +1,8 @@
-#include "SystemError.h"
+#include "platform/win32/SystemError.h"
 
 #include <string>
 
-#include "Utf.h"
+#include "platform/win32/Utf.h"
 
 namespace falvori {
 

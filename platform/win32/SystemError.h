@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "Platform.h"
+#include "core/Platform.h"
 
 namespace falvori {
 

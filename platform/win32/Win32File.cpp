@@ -1,8 +1,8 @@
-#include "Win32File.h"
+#include "platform/win32/Win32File.h"
 
 #include <algorithm>
 
-#include "SystemError.h"
+#include "platform/win32/SystemError.h"
 
 namespace falvori {
 

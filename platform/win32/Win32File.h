@@ -2,8 +2,8 @@
 // sizes the core asks for.
 #pragma once
 
-#include "Owned.h"
-#include "Platform.h"
+#include "core/Platform.h"
+#include "platform/win32/Owned.h"
 
 namespace falvori {
 

@@ -1,11 +1,11 @@
-#include "Win32Platform.h"
+#include "platform/win32/Win32Platform.h"
 
-#include "CommandLineText.h"
-#include "IntermediateFile.h"
-#include "LongPath.h"
-#include "SystemError.h"
-#include "Utf.h"
-#include "Win32File.h"
+#include "platform/win32/CommandLineText.h"
+#include "platform/win32/IntermediateFile.h"
+#include "platform/win32/LongPath.h"
+#include "platform/win32/SystemError.h"
+#include "platform/win32/Utf.h"
+#include "platform/win32/Win32File.h"
 
 namespace falvori {
 

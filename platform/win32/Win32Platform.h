@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "Platform.h"
-#include "Owned.h"
+#include "core/Platform.h"
+#include "platform/win32/Owned.h"
 
 namespace falvori {
 

@@ -10,11 +10,11 @@
 #include <utility>
 #include <vector>
 
-#include "CommandLine.h"
-#include "Core.h"
-#include "FakePlatform.h"
-#include "FuzzCheck.h"
-#include "Options.h"
+#include "core/CommandLine.h"
+#include "core/Core.h"
+#include "platform/posix/Options.h"
+#include "tests/fuzz/FuzzCheck.h"
+#include "tests/unit/FakePlatform.h"
 
 using namespace falvori;
 using falvori::test::FakePlatform;

@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "FuzzCheck.h"
-#include "InstrVonRechts.h"
+#include "core/InstrVonRechts.h"
+#include "tests/fuzz/FuzzCheck.h"
 
 using falvori::InstrVonRechts;
 

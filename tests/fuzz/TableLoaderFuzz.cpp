@@ -13,9 +13,9 @@
 #include <string>
 #include <string_view>
 
-#include "Core.h"
-#include "FakePlatform.h"
-#include "FuzzCheck.h"
+#include "core/Core.h"
+#include "tests/fuzz/FuzzCheck.h"
+#include "tests/unit/FakePlatform.h"
 
 using namespace falvori;
 using falvori::test::FakePlatform;

@@ -1,6 +1,6 @@
 // The control layer's contract: events from code and from the user, each
 // exactly once.
-#include "WindowTest.h"
+#include "tests/ui/WindowTest.h"
 
 namespace falvori::test {
 namespace {

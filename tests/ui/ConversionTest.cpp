@@ -1,8 +1,8 @@
 // "&los" on real files: the paths it builds, both directions, the
 // overwrite question, and the green done indication.
-#include "WindowTest.h"
-#include "TestFiles.h"
-#include "Utf.h"
+#include "platform/win32/Utf.h"
+#include "tests/ui/WindowTest.h"
+#include "tests/wine/TestFiles.h"
 
 namespace falvori::test {
 namespace {

@@ -7,10 +7,10 @@
 
 #include <string>
 
-#include "Layout.h"
-#include "MessageBoxProbe.h"
-#include "ProgramRun.h"
-#include "TestFiles.h"
+#include "tests/wine/MessageBoxProbe.h"
+#include "tests/wine/ProgramRun.h"
+#include "tests/wine/TestFiles.h"
+#include "ui/Layout.h"
 
 namespace falvori::window_test {
 namespace {

@@ -1,7 +1,7 @@
 // Files dropped from the shell onto lstDateien1: the source side opens the
 // first of them and selects it by its exact name.
-#include "WindowTest.h"
-#include "TestFiles.h"
+#include "tests/ui/WindowTest.h"
+#include "tests/wine/TestFiles.h"
 
 namespace falvori::test {
 namespace {

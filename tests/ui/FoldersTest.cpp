@@ -1,10 +1,10 @@
 // What the pickers read from the disk: full folder paths from what code and
 // the user assign, and the drives as the lists show them, where a network
 // drive never makes the window wait for its server.
-#include "WindowTest.h"
+#include "tests/ui/WindowTest.h"
 
-#include "Folders.h"
-#include "TestFiles.h"
+#include "tests/wine/TestFiles.h"
+#include "ui/Folders.h"
 
 namespace falvori::test {
 namespace {

@@ -1,7 +1,7 @@
 // Make-equal, by its button and by a double-click on a source file: the
 // destination side takes drive, folder and file of the source side.
-#include "WindowTest.h"
-#include "TestFiles.h"
+#include "tests/ui/WindowTest.h"
+#include "tests/wine/TestFiles.h"
 
 #include <functional>
 

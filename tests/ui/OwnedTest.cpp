@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "GdiOwners.h"
+#include "ui/GdiOwners.h"
 
 namespace falvori::test {
 namespace {

@@ -1,6 +1,6 @@
 // The pickers' handlers: the cascade from drive to folder to file list,
 // the enabling rule and the moves of the default button.
-#include "WindowTest.h"
+#include "tests/ui/WindowTest.h"
 
 #include <algorithm>
 #include <functional>

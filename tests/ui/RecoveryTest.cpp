@@ -1,8 +1,8 @@
 // A drive that cannot be read, and folders that vanish: the window offers
 // Retry and Cancel, recovers, and never ends the program.
-#include "WindowTest.h"
+#include "tests/ui/WindowTest.h"
 
-#include "SystemError.h"
+#include "platform/win32/SystemError.h"
 
 namespace falvori::test {
 namespace {

@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "../Boxes.h"
-#include "Win32Platform.h"
+#include "platform/win32/Win32Platform.h"
+#include "tests/Boxes.h"
 
 namespace falvori::test {
 

@@ -1,8 +1,8 @@
 // The about box on a double-click of the window's bare surface.
-#include "WindowTest.h"
-#include "Layout.h"
-#include "TestFiles.h"
-#include "Version.h"
+#include "core/Version.h"
+#include "tests/ui/WindowTest.h"
+#include "tests/wine/TestFiles.h"
+#include "ui/Layout.h"
 
 namespace falvori::test {
 namespace {

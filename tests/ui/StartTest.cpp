@@ -1,5 +1,5 @@
 // The window right after start: geometry, starting states, keyboard.
-#include "WindowTest.h"
+#include "tests/ui/WindowTest.h"
 
 #include <algorithm>
 #include <tuple>

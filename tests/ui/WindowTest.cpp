@@ -1,11 +1,11 @@
-#include "WindowTest.h"
+#include "tests/ui/WindowTest.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
 
 #include <cstdlib>
 
-#include "TestFiles.h"
+#include "tests/wine/TestFiles.h"
 
 namespace falvori::test {
 

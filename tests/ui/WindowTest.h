@@ -22,9 +22,9 @@
 #include <string>
 #include <vector>
 
-#include "Haupt.h"
-#include "ScriptedPlatform.h"
-#include "TestFiles.h"
+#include "tests/ui/ScriptedPlatform.h"
+#include "tests/wine/TestFiles.h"
+#include "ui/Haupt.h"
 
 namespace falvori::test {
 

@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "ByteMap.h"
+#include "core/ByteMap.h"
 
 namespace falvori::test {
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "CommandLine.h"
-#include "Core.h"
-#include "FakePlatform.h"
+#include "core/CommandLine.h"
+#include "core/Core.h"
+#include "tests/unit/FakePlatform.h"
 
 namespace falvori::test {
 namespace {

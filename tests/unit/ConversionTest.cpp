@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "Core.h"
-#include "FakePlatform.h"
+#include "core/Core.h"
+#include "tests/unit/FakePlatform.h"
 
 namespace falvori::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "FakePlatform.h"
+#include "tests/unit/FakePlatform.h"
 
 #include <algorithm>
 #include <cstring>

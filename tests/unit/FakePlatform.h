@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "../Boxes.h"
-#include "Platform.h"
+#include "core/Platform.h"
+#include "tests/Boxes.h"
 
 namespace falvori::test {
 

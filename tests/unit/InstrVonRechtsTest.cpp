@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "InstrVonRechts.h"
+#include "core/InstrVonRechts.h"
 
 namespace falvori::test {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "Numeric.h"
+#include "core/Numeric.h"
 
 namespace falvori {
 namespace {

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "FailureBox.h"
-#include "ProgramRun.h"
-#include "TestFiles.h"
+#include "tests/wine/FailureBox.h"
+#include "tests/wine/ProgramRun.h"
+#include "tests/wine/TestFiles.h"
 
 namespace falvori::test {
 namespace {

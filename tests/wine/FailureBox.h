@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "MessageBoxProbe.h"
-#include "TestFiles.h"
+#include "tests/wine/MessageBoxProbe.h"
+#include "tests/wine/TestFiles.h"
 
 namespace falvori::test {
 

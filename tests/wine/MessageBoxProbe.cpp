@@ -1,4 +1,4 @@
-#include "MessageBoxProbe.h"
+#include "tests/wine/MessageBoxProbe.h"
 
 #include <algorithm>
 #include <climits>

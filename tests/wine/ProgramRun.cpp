@@ -1,4 +1,4 @@
-#include "ProgramRun.h"
+#include "tests/wine/ProgramRun.h"
 
 #include <vector>
 

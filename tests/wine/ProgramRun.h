@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "MessageBoxProbe.h"
+#include "tests/wine/MessageBoxProbe.h"
 
 namespace falvori::test {
 

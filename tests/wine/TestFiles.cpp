@@ -1,4 +1,4 @@
-#include "TestFiles.h"
+#include "tests/wine/TestFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "TestFiles.h"
-#include "Version.h"
+#include "core/Version.h"
+#include "tests/wine/TestFiles.h"
 
 namespace falvori::test {
 namespace {

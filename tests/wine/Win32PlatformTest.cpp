@@ -7,13 +7,13 @@
 #include <optional>
 #include <string>
 
-#include "CommandLineText.h"
-#include "DeviceName.h"
-#include "LongPath.h"
-#include "MessageBoxProbe.h"
-#include "TestFiles.h"
-#include "Utf.h"
-#include "Win32Platform.h"
+#include "platform/win32/CommandLineText.h"
+#include "platform/win32/DeviceName.h"
+#include "platform/win32/LongPath.h"
+#include "platform/win32/Utf.h"
+#include "platform/win32/Win32Platform.h"
+#include "tests/wine/MessageBoxProbe.h"
+#include "tests/wine/TestFiles.h"
 
 namespace falvori::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "CommandButton.h"
+#include "ui/controls/CommandButton.h"
 
 namespace falvori::ui {
 

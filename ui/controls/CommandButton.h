@@ -1,7 +1,7 @@
 // A push button, with text or with a picture.
 #pragma once
 
-#include "Control.h"
+#include "ui/controls/Control.h"
 
 namespace falvori::ui {
 

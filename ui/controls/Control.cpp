@@ -1,4 +1,4 @@
-#include "Control.h"
+#include "ui/controls/Control.h"
 
 #include <commctrl.h>
 

@@ -1,4 +1,4 @@
-#include "DefaultButton.h"
+#include "ui/controls/DefaultButton.h"
 
 namespace falvori::ui {
 

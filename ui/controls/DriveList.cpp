@@ -1,4 +1,4 @@
-#include "DriveList.h"
+#include "ui/controls/DriveList.h"
 
 #include <cwctype>
 

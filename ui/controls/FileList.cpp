@@ -1,4 +1,4 @@
-#include "FileList.h"
+#include "ui/controls/FileList.h"
 
 #include <shellapi.h>
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "Control.h"
+#include "ui/controls/Control.h"
 
 namespace falvori::ui {
 

@@ -1,9 +1,9 @@
-#include "FolderList.h"
+#include "ui/controls/FolderList.h"
 
 #include <algorithm>
 
-#include "FolderPicture.h"
-#include "PathText.h"
+#include "ui/controls/FolderPicture.h"
+#include "ui/controls/PathText.h"
 
 namespace falvori::ui {
 

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "Control.h"
+#include "ui/controls/Control.h"
 
 namespace falvori::ui {
 

@@ -1,8 +1,8 @@
-#include "FolderPicture.h"
+#include "ui/controls/FolderPicture.h"
 
 #include <initializer_list>
 
-#include "GdiOwners.h"
+#include "ui/GdiOwners.h"
 
 namespace falvori::ui {
 

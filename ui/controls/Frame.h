@@ -1,7 +1,7 @@
 // A plain box around controls that belong together; it takes no input.
 #pragma once
 
-#include "Control.h"
+#include "ui/controls/Control.h"
 
 namespace falvori::ui {
 

@@ -1,4 +1,4 @@
-#include "OptionButton.h"
+#include "ui/controls/OptionButton.h"
 
 namespace falvori::ui {
 

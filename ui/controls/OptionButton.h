@@ -2,7 +2,7 @@
 // next group form one choice.
 #pragma once
 
-#include "Control.h"
+#include "ui/controls/Control.h"
 
 namespace falvori::ui {
 

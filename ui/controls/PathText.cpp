@@ -1,4 +1,4 @@
-#include "PathText.h"
+#include "ui/controls/PathText.h"
 
 #include <cwctype>
 

@@ -1,4 +1,4 @@
-#include "TextBox.h"
+#include "ui/controls/TextBox.h"
 
 namespace falvori::ui {
 

@@ -1,8 +1,8 @@
 // A one-line text box.
 #pragma once
 
-#include "Control.h"
-#include "GdiOwners.h"
+#include "ui/GdiOwners.h"
+#include "ui/controls/Control.h"
 
 namespace falvori::ui {
 
