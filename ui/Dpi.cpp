@@ -1,6 +1,6 @@
 #include "ui/Dpi.h"
 
-#include "ui/GdiOwners.h"
+#include "ui/controls/GdiOwners.h"
 
 namespace falvori::ui {
 

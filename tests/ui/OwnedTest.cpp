@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "ui/GdiOwners.h"
+#include "ui/controls/GdiOwners.h"
 
 namespace falvori::test {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <initializer_list>
 
-#include "ui/GdiOwners.h"
+#include "ui/controls/GdiOwners.h"
 
 namespace falvori::ui {
 

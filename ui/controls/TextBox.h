@@ -1,8 +1,8 @@
 // A one-line text box.
 #pragma once
 
-#include "ui/GdiOwners.h"
 #include "ui/controls/Control.h"
+#include "ui/controls/GdiOwners.h"
 
 namespace falvori::ui {
 
