@@ -98,7 +98,7 @@ std::optional<bool> Core::DateiUmwandeln(const std::string& quelle, const std::s
     }
 
     if (guarded("Zwischendatei kann nicht gelöscht werden", TempDatei,
-                [&] { return zwischendatei_->Remove(); }))
+                [&] { return zwischendatei_->Discard(); }))
         zwischendatei_.reset();
     return result;
 }

@@ -88,7 +88,7 @@ public:
     virtual Failure Settle() = 0;
     // Removes the file while it is still ours; once it has become the
     // destination, only lets go of it.
-    virtual Failure Remove() = 0;
+    virtual Failure Discard() = 0;
 };
 
 class Platform {
@@ -144,7 +144,7 @@ public:
     virtual Result<std::unique_ptr<File>> OpenForReading(const std::string& path) = 0;
     // Creates the intermediate file at `path`, or empties the one a cancelled
     // conversion left there. It is held until it has become the destination
-    // or is removed, also after it is closed.
+    // or is discarded, also after it is closed.
     virtual Result<std::unique_ptr<Intermediate>> CreateIntermediate(const std::string& path) = 0;
     // Whether `path` names an ordinary file (read-only counts; folders, hidden
     // and system files do not). Acts on that one path only: a name with

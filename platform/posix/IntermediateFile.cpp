@@ -116,7 +116,7 @@ Failure PosixIntermediate::Settle() {
     return {};
 }
 
-Failure PosixIntermediate::Remove() {
+Failure PosixIntermediate::Discard() {
     if (!placed_) {
         // Only while the name still leads to our file: once it has moved
         // on, what has the name now is not ours.

@@ -1,5 +1,5 @@
 // The intermediate file, held from its creation until it has become the
-// destination or is removed. Its folder is opened once and checked; every
+// destination or is discarded. Its folder is opened once and checked; every
 // later step goes through that folder's descriptor or the file's own, never
 // again through a path whose folders another user could swap.
 #pragma once
@@ -28,7 +28,7 @@ public:
     Failure Close() override;
     Failure PlaceAt(const std::string& to) override;
     Failure Settle() override;
-    Failure Remove() override;
+    Failure Discard() override;
 
     int Fd() const { return held_.Get(); }
     int Folder() const { return folder_.Get(); }
@@ -41,7 +41,7 @@ private:
     PosixIntermediate() = default;
 
     std::unique_ptr<PosixFile> writer_;
-    UniqueFd held_;    // open and locked until removed or placed
+    UniqueFd held_;    // open and locked until discarded or placed
     UniqueFd folder_;  // the checked folder it lies in
     std::string name_;
     bool mayMove_ = false;

@@ -88,7 +88,7 @@ Failure Win32Intermediate::Settle() {
     return {};
 }
 
-Failure Win32Intermediate::Remove() {
+Failure Win32Intermediate::Discard() {
     taken_.Reset();  // the destination, when its settling was cancelled
     // Ours and still open: marked for deletion, it goes when we let go.
     // Once it has become the destination, we only let go.

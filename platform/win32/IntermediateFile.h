@@ -1,5 +1,5 @@
 // The intermediate file: an ordinary file of this user, created or emptied
-// by us, open for us alone until it is removed or has become the destination.
+// by us, open for us alone until it is discarded or has become the destination.
 #pragma once
 
 #include <string>
@@ -22,7 +22,7 @@ public:
     Failure Close() override { return {}; }
     Failure PlaceAt(const std::string& to) override;
     Failure Settle() override;
-    Failure Remove() override;
+    Failure Discard() override;
 
 private:
     explicit Win32Intermediate(OwnedHandle handle) : handle_(std::move(handle)) {}

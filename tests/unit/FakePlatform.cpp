@@ -52,7 +52,7 @@ public:
 
     Failure Settle() override { return platform_.FailNow(Step::Settle) ? kInjected : Failure{}; }
 
-    Failure Remove() override {
+    Failure Discard() override {
         ++platform_.fileOperations;
         if (platform_.FailNow(Step::Delete)) return kInjected;
         platform_.files.erase(path_);

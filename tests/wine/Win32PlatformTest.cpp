@@ -147,7 +147,7 @@ protected:
         if (file->Write(bytes.data(), bytes.size()).count != bytes.size()) return {-1, "short write"};
         if ((failure = file->Close()) || (failure = file->PlaceAt(U(to)))) return failure;
         if ((failure = file->Settle())) return failure;
-        return file->Remove();
+        return file->Discard();
     }
 
     void SetUp() override { ASSERT_TRUE(MakeFolder(dir_ / L"temp")); }
@@ -284,7 +284,7 @@ TEST_F(Win32FilesTest, WrittenFileStaysLockedUntilDeleted) {
     DeleteFileW(copy.c_str());
     EXPECT_EQ(othersTry(), static_cast<DWORD>(ERROR_SHARING_VIOLATION)) << "unlocked before deletion";
 
-    failure = file->Remove();
+    failure = file->Discard();
     EXPECT_FALSE(failure) << failure.text;
     EXPECT_FALSE(Exists(path));
 }
@@ -494,7 +494,7 @@ TEST_F(Win32FilesTest, ReplacedDestinationStaysWhatItWas) {
             if (moved) {
                 ASSERT_TRUE(WriteBytes(intermediate, "fremd"));
             }
-            failure = file->Remove();
+            failure = file->Discard();
             EXPECT_FALSE(failure) << failure.text;
             EXPECT_EQ(ReadBytes(intermediate), moved ? std::optional<std::string>("fremd") : std::nullopt);
             EXPECT_EQ(ListFolder(folder).find(L"~fv"), std::wstring::npos) << "stray copy left behind";
