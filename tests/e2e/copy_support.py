@@ -36,12 +36,8 @@ def same_file_system(a, b):
 def other_file_system_folder(case):
     """A folder on another file system than the test folder: a tmpfs mounted
     for the test when we may mount, else /dev/shm; skips without either."""
-    folder = case.path("tmpfs")
-    os.makedirs(folder, exist_ok=True)
-    mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=64m", "tmpfs", folder],
-                             capture_output=True)
-    if mounted.returncode == 0:
-        case.addCleanup(subprocess.run, ["umount", "-l", folder], check=True)
+    folder = mount_tmpfs(case, "tmpfs", "64m")
+    if folder:
         return folder
     shm = "/dev/shm"
     if os.path.isdir(shm) and os.access(shm, os.W_OK) and not same_file_system(shm, case.dir):
@@ -51,6 +47,18 @@ def other_file_system_folder(case):
         return folder
     case.skipTest("no second file system for temp: cannot mount a tmpfs and /dev/shm is "
                   "missing or on the test folder's own file system")
+
+
+def mount_tmpfs(case, name, size):
+    """A tmpfs of size mounted on the test's folder name, or None where we
+    may not mount."""
+    folder = case.path(name)
+    os.makedirs(folder, exist_ok=True)
+    if subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size}", "tmpfs", folder],
+                      capture_output=True).returncode != 0:
+        return None
+    case.addCleanup(subprocess.run, ["umount", "-l", folder], check=True)
+    return folder
 
 
 def stop_at(fault, args, env):
@@ -110,16 +118,6 @@ def run_answering(args, env, answer=b"r\n", answers=8, timeout=60):
         proc.stderr.close()
         os.close(master)
     return proc.returncode, err.decode("utf-8", "replace"), asked
-
-
-def environment(**values):
-    environ = dict(os.environ)
-    for key, value in values.items():
-        if value is None:
-            environ.pop(key, None)
-        else:
-            environ[key] = value
-    return environ
 
 
 def mode_owner(path):

@@ -47,6 +47,17 @@ def failure_lines(stderr):
     return FAILURE_LINE.findall(stderr)
 
 
+def environment(**values):
+    """The caller's environment with values set; None removes a variable."""
+    environ = dict(os.environ)
+    for key, value in values.items():
+        if value is None:
+            environ.pop(key, None)
+        else:
+            environ[key] = value
+    return environ
+
+
 class Run:
     def __init__(self, completed):
         self.code = completed.returncode
@@ -81,14 +92,8 @@ class E2ETestCase(unittest.TestCase):
     def run_program(self, args, program=None, env=None):
         """Runs the program with the test folder as "temp"; env entries of
         None remove a variable. Questions get Cancel/No (stdin is no terminal)."""
-        environ = dict(os.environ)
-        environ["temp"] = self.dir
-        for key, value in (env or {}).items():
-            if value is None:
-                environ.pop(key, None)
-            else:
-                environ[key] = value
-        completed = subprocess.run([program or PROGRAM] + list(args), env=environ,
+        completed = subprocess.run([program or PROGRAM] + list(args),
+                                   env=environment(**{"temp": self.dir, **(env or {})}),
                                    stdin=subprocess.DEVNULL, capture_output=True,
                                    timeout=60)
         return Run(completed)

@@ -9,8 +9,8 @@ import errno
 import glob
 import os
 import stat
-import subprocess
 
+import copy_support as cs
 import e2e_support as e2e
 
 NOT_WRITTEN = 1
@@ -36,17 +36,9 @@ class FileFaults(e2e.E2ETestCase):
                          "a partial copy was left beside the destination")
 
     def mount_small_disk(self, name, size):
-        """A tmpfs of the given size; skips the test where mounting is not
-        allowed (it needs root and the right to mount)."""
-        folder = self.path(name)
-        os.makedirs(folder)
-        mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size}", "tmpfs", folder],
-                                 capture_output=True)
-        if mounted.returncode != 0:
-            self.skipTest("cannot mount a small tmpfs here, so the full-disk case is not run: "
-                          + mounted.stderr.decode(errors="replace").strip())
-        self.addCleanup(subprocess.run, ["umount", folder], check=True)
-        return folder
+        """Skips the test where mounting is not allowed (needs root)."""
+        return cs.mount_tmpfs(self, name, size) or self.skipTest(
+            "cannot mount a small tmpfs here, so the full-disk case is not run")
 
     def test_read_only_destination_is_refused_and_kept(self):
         # We run as root, who could write anyway: the program must refuse a
@@ -121,7 +113,7 @@ class FileFaults(e2e.E2ETestCase):
     def test_full_disk(self):
         big = bytes(range(1, 256)) * (1200 * KB // 255)  # no NULs: nothing dropped
         src = self.write("gross.txt", big)
-        converted = e2e.convert_through_bytes(e2e.expected_tables()[0], big)
+        converted = cs.converted(big)
         # name, folder for the intermediate file, destination folder; the
         # disk of 1 MB holds the one that overflows
         cases = [
@@ -169,7 +161,7 @@ class FileFaults(e2e.E2ETestCase):
                                os.strerror(errno.ENOSPC))], prompt)
             os.remove(filler)
             self.assertEqual(run.answer(), 0, run.said)
-        self.assertEqual(self.read(dst), e2e.convert_through_bytes(e2e.expected_tables()[0], big))
+        self.assertEqual(self.read(dst), cs.converted(big))
         self.assertFalse(os.path.exists(os.path.join(temp, e2e.TEMP_NAME)))
 
 

@@ -36,7 +36,7 @@ class HostileTemp(e2e.E2ETestCase):
 
     def convert(self, env):
         return subprocess.run(cs.AS_SECOND_USER + [e2e.PROGRAM, "m", self.src],
-                              env=cs.environment(**env), capture_output=True,
+                              env=e2e.environment(**env), capture_output=True,
                               stdin=subprocess.DEVNULL, timeout=20)
 
     def assertRefused(self, run, text):
@@ -102,7 +102,7 @@ class HostileTemp(e2e.E2ETestCase):
                           (loop, errno.ELOOP)):
             with self.subTest(destination=os.path.relpath(dst, self.dir)):
                 run = subprocess.run(cs.AS_SECOND_USER + [e2e.PROGRAM, "m", self.src, dst],
-                                     env=cs.environment(temp=self.mine), capture_output=True,
+                                     env=e2e.environment(temp=self.mine), capture_output=True,
                                      stdin=subprocess.DEVNULL, timeout=20)
                 self.assertEqual(run.returncode, 1, run.stderr)
                 self.assertEqual([f[2] for f in e2e.failure_lines(run.stderr.decode())],
@@ -125,7 +125,7 @@ class HostileTemp(e2e.E2ETestCase):
         os.makedirs(theirs)
         os.chown(theirs, NOBODY, NOBODY)
         dst = self.write("ziel.txt", b"root's old text")
-        proc = cs.stop_at("fsync:1", ["m", self.src, dst], cs.environment(temp=theirs))
+        proc = cs.stop_at("fsync:1", ["m", self.src, dst], e2e.environment(temp=theirs))
         planted = os.path.join(theirs, e2e.TEMP_NAME)
         os.rename(planted, planted + ".weg")
         self.plant_file(planted, 0o644)
@@ -143,7 +143,7 @@ class HostileTemp(e2e.E2ETestCase):
         os.makedirs(folder)
         dst = os.path.join(folder, "neu.txt")
         proc = cs.stop_at("o_tmpfile:1:EOPNOTSUPP,copy_file_range:1", ["m", self.src, dst],
-                          cs.environment(temp=cs.other_file_system_folder(self)))
+                          e2e.environment(temp=cs.other_file_system_folder(self)))
         ours = [os.path.join(folder, n) for n in os.listdir(folder)]
         self.assertEqual(len(ours), 1, ours)
         locker = subprocess.Popen(cs.AS_SECOND_USER + [
@@ -166,7 +166,7 @@ class HostileTemp(e2e.E2ETestCase):
         self.plant_file(left, 0o4755)
         os.chown(left, NOBODY, NOBODY)
         dst = self.write("ziel.txt", b"root's old text")
-        run = subprocess.run([e2e.PROGRAM, "m", self.src, dst], env=cs.environment(temp=closed),
+        run = subprocess.run([e2e.PROGRAM, "m", self.src, dst], env=e2e.environment(temp=closed),
                              capture_output=True, stdin=subprocess.DEVNULL, timeout=20)
         self.assertEqual(run.returncode, 0, run.stderr)
         self.assertEqual(self.read(dst), WIN)

@@ -10,14 +10,11 @@ import re
 import shutil
 import subprocess
 
+import copy_support as cs
 import e2e_support as e2e
 
 MAC_TEXT = "Grüße – „Straßenbahn“ fährt.\r".encode("mac_roman")
 HEADER = b"QUORIND-Textbau\r\n"
-
-
-def to_win(data):
-    return e2e.convert_through_bytes(e2e.expected_tables()[0], data)
 
 
 def check_line(data, table, back):
@@ -55,7 +52,7 @@ class LinuxFeatures(e2e.E2ETestCase):
                                                stderr=subprocess.PIPE, env=dict(os.environ, temp=self.dir), timeout=60)
                 self.assertEqual(completed.returncode, code, completed.stderr)
                 for name in ("a", "b", "-x"):
-                    self.assertEqual(self.read(self.path(name)), to_win(MAC_TEXT) if name in converted else MAC_TEXT, name)
+                    self.assertEqual(self.read(self.path(name)), cs.converted(MAC_TEXT) if name in converted else MAC_TEXT, name)
                 self.assertEqual([line[0] for line in e2e.failure_lines(completed.stderr.decode())], failing)
         # At a terminal the failing file gets the question: Retry after it
         # appeared converts it, Cancel skips it, and the others go on.
@@ -69,7 +66,7 @@ class LinuxFeatures(e2e.E2ETestCase):
                     self.write("c", MAC_TEXT)
                     self.assertEqual(run.answer(answer), code, run.said)
                 for name in ("a", "b", "c"):
-                    want = MAC_TEXT if name == "c" and code else to_win(MAC_TEXT)
+                    want = MAC_TEXT if name == "c" and code else cs.converted(MAC_TEXT)
                     self.assertEqual(self.read(self.path(name)), want, name)
                 os.remove(self.path("c"))
 

@@ -17,7 +17,6 @@ import e2e_support as e2e
 
 WRITTEN, NOT_WRITTEN, USAGE, FATAL = 0, 1, 2, 3
 MAC_TEXT = "Grüße – „Straßenbahn“ fährt.\r".encode("mac_roman")
-SECOND_USER = 65534
 
 
 def version_from_header():
@@ -96,8 +95,7 @@ class FailureLines(e2e.E2ETestCase):
                     program = self.program_copy(b"QUORIND-Textbau\r\n")
                     os.chmod(os.path.dirname(program), 0o755)
                     completed = subprocess.run(
-                        ["setpriv", f"--reuid={SECOND_USER}", f"--regid={SECOND_USER}",
-                         "--clear-groups", program] + args,
+                        cs.AS_SECOND_USER + [program] + args,
                         env=dict(os.environ, **env), stdin=subprocess.DEVNULL,
                         capture_output=True, timeout=60)
                     run = e2e.Run(completed)
