@@ -91,16 +91,6 @@ class Conversion(e2e.E2ETestCase):
         dst = self.path("ziel.txt")
         self.convert(["w", src, dst], src, dst, WIN, MAC)
 
-    def test_a_path_after_the_destination_is_refused(self):
-        # A glob of three files would convert the first over the second.
-        src = self.write("a.txt", MAC)
-        dst = self.write("b.txt", b"b's own text")
-        run = self.run_program(["m", src, dst, self.path("c.txt")])
-        self.assertEqual(run.code, 2, run)
-        self.assertIn("c.txt", run.stderr.splitlines()[0])
-        self.assertEqual((self.read(src), self.read(dst)), (MAC, b"b's own text"))
-        self.assertFalse(os.path.exists(self.path("c.txt")))
-
     def test_large_file(self):
         # Far beyond any buffer, not a multiple of a power of two, NULs inside.
         data = random.Random(1).randbytes(3 * 1024 * 1024 + 7)
