@@ -79,12 +79,6 @@ class Conversion(e2e.E2ETestCase):
                 dst = self.path(f"{name}.{letter}.out")
                 self.convert([letter, src, dst], src, dst, source_bytes, expected)
 
-    def test_existing_destination_replaced_without_question(self):
-        # A question would be answered No here, so a kept file means one was asked.
-        src = self.write("quelle.txt", MAC)
-        dst = self.write("ziel.txt", b"old contents " * 100)
-        self.convert(["m", src, dst], src, dst, MAC, WIN)
-
     def test_leftover_intermediate_file_does_not_leak(self):
         self.write(e2e.TEMP_NAME, b"stale " * 1000)
         src = self.write("quelle.txt", WIN)
