@@ -61,7 +61,9 @@ class Destinations(e2e.E2ETestCase):
                 kind = stat.S_IFMT(os.lstat(dst).st_mode)
                 run = self.run_program(["m", self.src, dst])
                 self.assertEqual(run.code, 1, run)
-                self.assertEqual([f[2] for f in e2e.failure_lines(run.stderr)], [text], run)
+                self.assertEqual(e2e.failure_lines(run.stderr),
+                                 [(dst, "cannot write the destination", text)], run)
+                self.assertEqual(run.stderr.count("\n"), 1, run)  # Cancel ends it
                 self.assertEqual(stat.S_IFMT(os.lstat(dst).st_mode), kind, "replaced")
                 self.assertEqual(run.stdout, "")
                 self.assertEqual(cs.litter(self.dir), [])

@@ -74,8 +74,6 @@ class FailureLines(e2e.E2ETestCase):
              (folder, "cannot open the source file", errno.EISDIR)),
             ("a name that would break the line", ["m", self.path("a\nb\x1b[2J"), self.path("neu")],
              {}, False, (self.path("a?b?[2J"), "cannot open the source file", errno.ENOENT)),
-            ("folder as destination", ["m", src, folder], {}, False,
-             (folder, "cannot write the destination", errno.EISDIR)),
             ("missing temp folder", ["m", src, self.path("neu.txt")], {"temp": self.path("kein")},
              False, (self.path("kein", e2e.TEMP_NAME), "cannot create the intermediate file",
                      errno.ENOENT)),
