@@ -137,7 +137,6 @@ class BadTableFiles(e2e.E2ETestCase):
             # the last one is an empty line of its own, with the last Mac code.
             ("CR LF LF line ends", with_line_ends(b"\r\n\n"), LOADED,
              blank_for_last_mac_code(shipped)),
-            ("LF line ends", with_line_ends(b"\n"), TABLE_BOX, "broken table"),
             # The body is then one line whose columns run into each other.
             ("CR LF header, LF body", header_then_lf_body, OVERFLOW, "run-time error 6"),
         ]
