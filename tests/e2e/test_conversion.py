@@ -60,18 +60,14 @@ class Conversion(e2e.E2ETestCase):
                     os.makedirs(os.path.dirname(dst), exist_ok=True)
                     self.convert(build(letter, src, dst), src, dst, source_bytes, expected)
 
-    def test_contents(self):
+    def test_smallest_files(self):
+        # Real files at the edges of the copy step; which byte maps to which,
+        # NULs and the last byte are the unit tests' and the pipe test's.
         # name, letter, source bytes, expected destination bytes
         cases = [
             ("empty file", "m", b"", b""),
-            ("empty file", "w", b"", b""),
             ("one byte", "m", b"\x8a", "ä".encode("cp1252")),
-            ("one byte", "w", b"\x80", "€".encode("mac_roman")),
-            ("one ASCII byte", "m", b"x", b"x"),
             ("one NUL byte", "m", b"\x00", b""),
-            ("NULs dropped", "w", b"\x00a\x00\xe4\x00", b"a\x8a"),
-            ("line ends kept", "m", b"a\rb\nc\r\n", b"a\rb\nc\r\n"),
-            ("last byte kept", "w", b"ab\xdf", b"ab\xa7"),
         ]
         for name, letter, source_bytes, expected in cases:
             with self.subTest(case=name, direction=letter):
