@@ -89,10 +89,11 @@ class E2ETestCase(unittest.TestCase):
         with open(path, "rb") as f:
             return f.read()
 
-    def run_program(self, args, program=None, env=None):
-        """Runs the program with the test folder as "temp"; env entries of
-        None remove a variable. Questions get Cancel/No (stdin is no terminal)."""
-        completed = subprocess.run([program or PROGRAM] + list(args),
+    def run_program(self, args, program=None, env=None, prefix=()):
+        """Runs the program (after prefix, as a second user say) with the
+        test folder as "temp"; env entries of None remove a variable.
+        Questions get Cancel/No (stdin is no terminal)."""
+        completed = subprocess.run(list(prefix) + [program or PROGRAM] + list(args),
                                    env=environment(**{"temp": self.dir, **(env or {})}),
                                    stdin=subprocess.DEVNULL, capture_output=True,
                                    timeout=60)

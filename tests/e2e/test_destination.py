@@ -143,12 +143,9 @@ class Destinations(e2e.E2ETestCase):
             os.chown(temp_folder, NOBODY, NOBODY)
         if options.get("temp_acl"):
             subprocess.run(["setfacl", "-d", "-m", f"u:{NOBODY}:rwx", temp_folder], check=True)
-        args = ["m", self.src, dst]
-        env = e2e.environment(temp=temp_folder)
-        prefix = cs.AS_SECOND_USER if second_user else []
-        run = subprocess.run(prefix + [e2e.PROGRAM] + args, env=env, capture_output=True,
-                             stdin=subprocess.DEVNULL, timeout=60)
-        self.assertEqual(run.returncode, 0, run.stderr)
+        run = self.run_program(["m", self.src, dst], env={"temp": temp_folder},
+                               prefix=cs.AS_SECOND_USER if second_user else ())
+        self.assertEqual(run.code, 0, run)
         self.assertEqual(self.read(dst), WIN)
         after = os.stat(dst)
         self.assertEqual(after.st_ino != before.st_ino, atomic, "replaced the wrong way")

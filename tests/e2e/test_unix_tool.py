@@ -92,11 +92,7 @@ class FailureLines(e2e.E2ETestCase):
                     os.chmod(free, 0o1777)
                     program = self.program_copy(b"QUORIND-Textbau\r\n")
                     os.chmod(os.path.dirname(program), 0o755)
-                    completed = subprocess.run(
-                        cs.AS_SECOND_USER + [program] + args,
-                        env=dict(os.environ, **env), stdin=subprocess.DEVNULL,
-                        capture_output=True, timeout=60)
-                    run = e2e.Run(completed)
+                    run = self.run_program(args, program=program, env=env, prefix=cs.AS_SECOND_USER)
                 else:
                     run = self.run_program(args, env=env)
                 self.assertEqual(run.code, NOT_WRITTEN, run)
