@@ -20,11 +20,7 @@ struct Loaded {
 std::unique_ptr<Loaded> Load(const std::string& bytes) {
     auto l = std::make_unique<Loaded>();
     l->platform.files[l->platform.TableFilePath()].data = bytes;
-    try {
-        l->core.TabelleLaden();
-    } catch (const ProgramEnded& e) {
-        l->endedWith = e.status;
-    }
+    l->endedWith = EndStatus([&] { l->core.TabelleLaden(); });
     return l;
 }
 
@@ -189,12 +185,7 @@ TEST(TabelleLaden, ReadFailureAfterTheHeaderIsAFault) {
     platform.succeedFirst[Step::Read] = 5;
     platform.failuresLeft[Step::Read] = 1;
     Core core(platform);
-    try {
-        core.TabelleLaden();
-        FAIL() << "the program should have ended";
-    } catch (const ProgramEnded& e) {
-        EXPECT_EQ(e.status, kExitFatal);
-    }
+    EXPECT_EQ(EndStatus([&] { core.TabelleLaden(); }), kExitFatal);
     ASSERT_EQ(platform.shown.size(), 1u);
     EXPECT_NE(platform.shown[0].title, "Fehler!");
     EXPECT_NE(platform.shown[0].text.find(kInjected.text), std::string::npos);
@@ -216,11 +207,7 @@ TEST(TabelleLaden, AChosenTableFileIsTheOneReadAndNamed) {
         l.platform.tableFile = c.tableFile;
         l.platform.files[l.platform.TableFilePath()].data = std::string(kHeader) + "65\t66";
         l.platform.files[chosen].data = std::string(kHeader) + "65\t83";
-        try {
-            l.core.TabelleLaden();
-        } catch (const ProgramEnded& e) {
-            l.endedWith = e.status;
-        }
+        l.endedWith = EndStatus([&] { l.core.TabelleLaden(); });
         if (c.wantMacZuWin65) {
             EXPECT_FALSE(l.endedWith) << c.name;
             EXPECT_EQ(l.core.MacZuWin[65], c.wantMacZuWin65) << c.name;
