@@ -3,9 +3,7 @@ a block, a temp folder on another file system, a program answered through a
 terminal or stopped at a chosen call, a second user."""
 
 import os
-import pty
 import random
-import select
 import signal
 import stat
 import subprocess
@@ -90,34 +88,13 @@ def go_on(proc):
 def run_answering(args, env, answer=b"r\n", answers=8, timeout=60):
     """Runs the program with a terminal as stdin and gives the answer to
     every question. Returns (exit code, stderr text, number of questions)."""
-    master, slave = pty.openpty()
-    try:
-        proc = subprocess.Popen([e2e.PROGRAM] + list(args), env=env, stdin=slave,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-    finally:
-        os.close(slave)
-    err = b""
-    asked = 0
-    try:
-        while True:
-            ready, _, _ = select.select([proc.stderr], [], [], timeout)
-            if not ready:
-                raise AssertionError(f"no progress: {err!r}")
-            chunk = os.read(proc.stderr.fileno(), 4096)
-            if not chunk:
-                break
-            err += chunk
-            if err.count(b"? ") > asked and asked < answers:
-                asked += 1
-                os.write(master, answer)
-        proc.wait(timeout)
-    finally:
-        if proc.poll() is None:
-            proc.kill()
-            proc.wait()
-        proc.stderr.close()
-        os.close(master)
-    return proc.returncode, err.decode("utf-8", "replace"), asked
+    with e2e.OnTerminal(args, env) as term:
+        asked = 0
+        while asked < answers and term.question(timeout, may_end=True) is not None:
+            asked += 1
+            os.write(term.master, answer)
+        code = term.answer(b"", timeout)
+        return code, term.said.decode("utf-8", "replace"), asked
 
 
 def mode_owner(path):

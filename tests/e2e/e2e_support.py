@@ -131,14 +131,17 @@ class OnTerminal:
             os.close(slave)
         self.said = b""
 
-    def question(self, timeout=60):
-        """What the program wrote up to its next question."""
+    def question(self, timeout=60, may_end=False):
+        """What the program wrote up to its next question; None when it
+        ended without one and may_end."""
         start = len(self.said)
         while b"? " not in self.said[start:]:
             ready, _, _ = select.select([self.proc.stderr], [], [], timeout)
             if not ready:
                 raise AssertionError(f"no question: {self.said!r}")
             chunk = os.read(self.proc.stderr.fileno(), 4096)
+            if not chunk and may_end:
+                return None
             if not chunk:
                 raise AssertionError(f"ended without a question: {self.said!r}")
             self.said += chunk
