@@ -5,7 +5,6 @@ and standard streams closed or odd."""
 
 import errno
 import os
-import pty
 import re
 import shutil
 import subprocess
@@ -105,19 +104,10 @@ class FailureLines(e2e.E2ETestCase):
 
     def test_no_question_on_a_terminal_that_is_the_source(self):
         """Answers would be read from the very text being converted."""
-        master, slave = pty.openpty()
-        proc = subprocess.Popen([e2e.PROGRAM, "m", "-", self.path("kein Ordner", "x.txt")], stdin=slave,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
-                                env=dict(os.environ, temp=self.dir))
-        os.close(slave)
-        try:
-            os.write(master, b"abc\n\x04")
-            _, err = proc.communicate(timeout=20)
-        finally:
-            proc.kill()
-            os.close(master)
-        self.assertEqual(proc.returncode, NOT_WRITTEN, err)
-        self.assertNotIn(b"?", err)
+        with e2e.OnTerminal(["m", "-", self.path("kein Ordner", "x.txt")],
+                            dict(os.environ, temp=self.dir)) as term:
+            self.assertEqual(term.answer(b"abc\n\x04", timeout=20), NOT_WRITTEN, term.said)
+        self.assertNotIn(b"?", term.said)
 
 
 class Pipes(e2e.E2ETestCase):
