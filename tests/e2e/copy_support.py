@@ -16,6 +16,9 @@ SECOND_USER = 65534  # nobody
 AS_SECOND_USER = ["setpriv", f"--reuid={SECOND_USER}", f"--regid={SECOND_USER}", "--clear-groups"]
 
 
+environment = e2e.environment  # the name tests/powercut uses
+
+
 def unrepeated(size, seed=1):
     """Bytes from a PRNG without NULs (a NUL is dropped by the conversion),
     so that a block written twice or at the wrong offset shows."""
