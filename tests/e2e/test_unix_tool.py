@@ -37,8 +37,9 @@ class HelpAndVersion(e2e.E2ETestCase):
                 if args[0] == "--version":
                     self.assertEqual(run.stdout.splitlines()[0], "falvori " + version_from_header())
                     continue
+                self.assertTrue(run.stdout.startswith("Usage: falvori [OPTION]... m|w SOURCE [DEST]"), run)
                 prefix = os.path.dirname(folder)
-                for needed in ("falvori [OPTION]... m|w SOURCE [DEST]", "$temp", "$TMPDIR",
+                for needed in ("$temp", "$TMPDIR",
                                f"/tmp/falvori-<uid>", "0  the destination was written",
                                "4  --check: some byte", os.path.join(folder, e2e.TABLE_FILE),
                                os.path.join(prefix, "etc", "falvori", e2e.TABLE_FILE),
