@@ -3,9 +3,7 @@ a block, a temp folder on another file system, a program answered through a
 terminal or stopped at a chosen call, a second user."""
 
 import os
-import pty
 import random
-import select
 import signal
 import stat
 import subprocess
@@ -16,6 +14,9 @@ import e2e_support as e2e
 LIBRARY = os.environ.get("FALVORI_FAULTINJECT", "")  # tests/faultinject
 SECOND_USER = 65534  # nobody
 AS_SECOND_USER = ["setpriv", f"--reuid={SECOND_USER}", f"--regid={SECOND_USER}", "--clear-groups"]
+
+
+environment = e2e.environment  # the name tests/powercut uses
 
 
 def unrepeated(size, seed=1):
@@ -36,12 +37,8 @@ def same_file_system(a, b):
 def other_file_system_folder(case):
     """A folder on another file system than the test folder: a tmpfs mounted
     for the test when we may mount, else /dev/shm; skips without either."""
-    folder = case.path("tmpfs")
-    os.makedirs(folder, exist_ok=True)
-    mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=64m", "tmpfs", folder],
-                             capture_output=True)
-    if mounted.returncode == 0:
-        case.addCleanup(subprocess.run, ["umount", "-l", folder], check=True)
+    folder = mount_tmpfs(case, "tmpfs", "64m")
+    if folder:
         return folder
     shm = "/dev/shm"
     if os.path.isdir(shm) and os.access(shm, os.W_OK) and not same_file_system(shm, case.dir):
@@ -51,6 +48,18 @@ def other_file_system_folder(case):
         return folder
     case.skipTest("no second file system for temp: cannot mount a tmpfs and /dev/shm is "
                   "missing or on the test folder's own file system")
+
+
+def mount_tmpfs(case, name, size):
+    """A tmpfs of size mounted on the test's folder name, or None where we
+    may not mount."""
+    folder = case.path(name)
+    os.makedirs(folder, exist_ok=True)
+    if subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size}", "tmpfs", folder],
+                      capture_output=True).returncode != 0:
+        return None
+    case.addCleanup(subprocess.run, ["umount", "-l", folder], check=True)
+    return folder
 
 
 def stop_at(fault, args, env):
@@ -82,44 +91,13 @@ def go_on(proc):
 def run_answering(args, env, answer=b"r\n", answers=8, timeout=60):
     """Runs the program with a terminal as stdin and gives the answer to
     every question. Returns (exit code, stderr text, number of questions)."""
-    master, slave = pty.openpty()
-    try:
-        proc = subprocess.Popen([e2e.PROGRAM] + list(args), env=env, stdin=slave,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-    finally:
-        os.close(slave)
-    err = b""
-    asked = 0
-    try:
-        while True:
-            ready, _, _ = select.select([proc.stderr], [], [], timeout)
-            if not ready:
-                raise AssertionError(f"no progress: {err!r}")
-            chunk = os.read(proc.stderr.fileno(), 4096)
-            if not chunk:
-                break
-            err += chunk
-            if err.count(b"? ") > asked and asked < answers:
-                asked += 1
-                os.write(master, answer)
-        proc.wait(timeout)
-    finally:
-        if proc.poll() is None:
-            proc.kill()
-            proc.wait()
-        proc.stderr.close()
-        os.close(master)
-    return proc.returncode, err.decode("utf-8", "replace"), asked
-
-
-def environment(**values):
-    environ = dict(os.environ)
-    for key, value in values.items():
-        if value is None:
-            environ.pop(key, None)
-        else:
-            environ[key] = value
-    return environ
+    with e2e.OnTerminal(args, env) as term:
+        asked = 0
+        while asked < answers and term.question(timeout, may_end=True) is not None:
+            asked += 1
+            os.write(term.master, answer)
+        code = term.answer(b"", timeout)
+        return code, term.said.decode("utf-8", "replace"), asked
 
 
 def mode_owner(path):

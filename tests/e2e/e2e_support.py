@@ -47,6 +47,17 @@ def failure_lines(stderr):
     return FAILURE_LINE.findall(stderr)
 
 
+def environment(**values):
+    """The caller's environment with values set; None removes a variable."""
+    environ = dict(os.environ)
+    for key, value in values.items():
+        if value is None:
+            environ.pop(key, None)
+        else:
+            environ[key] = value
+    return environ
+
+
 class Run:
     def __init__(self, completed):
         self.code = completed.returncode
@@ -78,17 +89,12 @@ class E2ETestCase(unittest.TestCase):
         with open(path, "rb") as f:
             return f.read()
 
-    def run_program(self, args, program=None, env=None):
-        """Runs the program with the test folder as "temp"; env entries of
-        None remove a variable. Questions get Cancel/No (stdin is no terminal)."""
-        environ = dict(os.environ)
-        environ["temp"] = self.dir
-        for key, value in (env or {}).items():
-            if value is None:
-                environ.pop(key, None)
-            else:
-                environ[key] = value
-        completed = subprocess.run([program or PROGRAM] + list(args), env=environ,
+    def run_program(self, args, program=None, env=None, prefix=()):
+        """Runs the program (after prefix, as a second user say) with the
+        test folder as "temp"; env entries of None remove a variable.
+        Questions get Cancel/No (stdin is no terminal)."""
+        completed = subprocess.run(list(prefix) + [program or PROGRAM] + list(args),
+                                   env=environment(**{"temp": self.dir, **(env or {})}),
                                    stdin=subprocess.DEVNULL, capture_output=True,
                                    timeout=60)
         return Run(completed)
@@ -125,14 +131,17 @@ class OnTerminal:
             os.close(slave)
         self.said = b""
 
-    def question(self, timeout=60):
-        """What the program wrote up to its next question."""
+    def question(self, timeout=60, may_end=False):
+        """What the program wrote up to its next question; None when it
+        ended without one and may_end."""
         start = len(self.said)
         while b"? " not in self.said[start:]:
             ready, _, _ = select.select([self.proc.stderr], [], [], timeout)
             if not ready:
                 raise AssertionError(f"no question: {self.said!r}")
             chunk = os.read(self.proc.stderr.fileno(), 4096)
+            if not chunk and may_end:
+                return None
             if not chunk:
                 raise AssertionError(f"ended without a question: {self.said!r}")
             self.said += chunk

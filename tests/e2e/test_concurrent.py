@@ -4,17 +4,10 @@ that owns it keeps it to itself, the others fail and write nothing."""
 
 import fcntl
 import os
-import random
 import subprocess
 
+import copy_support as cs
 import e2e_support as e2e
-
-SHARED = "ÄÖÜäöüß€„“–—…éèàç ".encode("mac_roman") + bytes(range(32, 127))
-
-
-def sample(seed, size):
-    rng = random.Random(seed)
-    return bytes(rng.choice(SHARED) for _ in range(size))
 
 
 class TwoProgramsAtOnce(e2e.E2ETestCase):
@@ -38,8 +31,8 @@ class TwoProgramsAtOnce(e2e.E2ETestCase):
 
     def test_simultaneous_runs_never_mix_their_data(self):
         count, size = 6, 3_000_000
-        sources = [self.write(f"src{i}.txt", sample(i, size)) for i in range(count)]
-        expected = [self.read(s).decode("mac_roman").encode("cp1252") for s in sources]
+        sources = [self.write(f"src{i}.txt", cs.unrepeated(size, seed=i)) for i in range(count)]
+        expected = [cs.converted(self.read(s)) for s in sources]
         env = dict(os.environ, temp=self.dir)
         winners = 0
         for round_ in range(3):

@@ -61,7 +61,9 @@ class Destinations(e2e.E2ETestCase):
                 kind = stat.S_IFMT(os.lstat(dst).st_mode)
                 run = self.run_program(["m", self.src, dst])
                 self.assertEqual(run.code, 1, run)
-                self.assertEqual([f[2] for f in e2e.failure_lines(run.stderr)], [text], run)
+                self.assertEqual(e2e.failure_lines(run.stderr),
+                                 [(dst, "cannot write the destination", text)], run)
+                self.assertEqual(run.stderr.count("\n"), 1, run)  # Cancel ends it
                 self.assertEqual(stat.S_IFMT(os.lstat(dst).st_mode), kind, "replaced")
                 self.assertEqual(run.stdout, "")
                 self.assertEqual(cs.litter(self.dir), [])
@@ -141,12 +143,9 @@ class Destinations(e2e.E2ETestCase):
             os.chown(temp_folder, NOBODY, NOBODY)
         if options.get("temp_acl"):
             subprocess.run(["setfacl", "-d", "-m", f"u:{NOBODY}:rwx", temp_folder], check=True)
-        args = ["m", self.src, dst]
-        env = cs.environment(temp=temp_folder)
-        prefix = cs.AS_SECOND_USER if second_user else []
-        run = subprocess.run(prefix + [e2e.PROGRAM] + args, env=env, capture_output=True,
-                             stdin=subprocess.DEVNULL, timeout=60)
-        self.assertEqual(run.returncode, 0, run.stderr)
+        run = self.run_program(["m", self.src, dst], env={"temp": temp_folder},
+                               prefix=cs.AS_SECOND_USER if second_user else ())
+        self.assertEqual(run.code, 0, run)
         self.assertEqual(self.read(dst), WIN)
         after = os.stat(dst)
         self.assertEqual(after.st_ino != before.st_ino, atomic, "replaced the wrong way")
@@ -177,7 +176,7 @@ class Destinations(e2e.E2ETestCase):
                     if acl:
                         subprocess.run(["setfacl", "-d", "-m", f"u:{NOBODY}:rw", folder], check=True)
                     dst = os.path.join(folder, f"neu {temp_name}.txt")
-                    env = cs.environment(temp=temp)
+                    env = e2e.environment(temp=temp)
                     run = subprocess.run([e2e.PROGRAM, "m", self.src, dst], env=env,
                                          capture_output=True, stdin=subprocess.DEVNULL,
                                          preexec_fn=lambda: os.umask(0o027))
@@ -214,7 +213,7 @@ class Destinations(e2e.E2ETestCase):
                 run = subprocess.run(["strace", "-f", "-o", log, "-e", f"trace={calls}",
                                       e2e.PROGRAM, "m", self.src, dst],
                                      # LeakSanitizer cannot run under ptrace
-                                     env=cs.environment(temp=temp, ASAN_OPTIONS="detect_leaks=0"),
+                                     env=e2e.environment(temp=temp, ASAN_OPTIONS="detect_leaks=0"),
                                      capture_output=True)
                 self.assertEqual(run.returncode, 0, run.stderr)
                 with open(log) as f:
@@ -230,11 +229,10 @@ class Destinations(e2e.E2ETestCase):
     def test_failed_move_leaves_everything_where_it_was(self):
         """A failing rename puts the intermediate file back as it was (ours,
         0600), keeps the old destination, and Retry then gets through."""
-        library = os.environ.get("FALVORI_FAULTINJECT", "")
-        if not os.path.exists(library):
+        if not os.path.exists(cs.LIBRARY):
             self.skipTest("the fault library is not built (sanitizer build?)")
         dst = self.prepare("move", mode=0o4755, owner=(NOBODY, NOBODY))
-        env = cs.environment(temp=self.dir, LD_PRELOAD=library, FALVORI_FAULT="renameat2:1:EIO")
+        env = e2e.environment(temp=self.dir, LD_PRELOAD=cs.LIBRARY, FALVORI_FAULT="renameat2:1:EIO")
         run = self.run_program(["m", self.src, dst], env=env)
         self.assertEqual(run.code, 1, run)
         self.assertEqual(self.read(dst), OLD)
@@ -269,7 +267,7 @@ class Destinations(e2e.E2ETestCase):
         dst = self.write(os.path.join(other, "ziel.txt"), OLD)
         intermediate = os.path.join(other, e2e.TEMP_NAME)
         # Stopped at the folder's flush, after the rename.
-        first = cs.stop_at("fsync:3", ["m", self.src, dst], cs.environment(temp=other))
+        first = cs.stop_at("fsync:3", ["m", self.src, dst], e2e.environment(temp=other))
         self.assertEqual(self.read(dst), WIN)
         self.assertFalse(os.path.exists(intermediate))
         # A second program makes a new intermediate file and is cancelled.
@@ -291,7 +289,7 @@ class Destinations(e2e.E2ETestCase):
         for name, temp, call, named in cases:
             with self.subTest(case=name):
                 dst = self.path(name)
-                env = cs.environment(temp=temp)
+                env = e2e.environment(temp=temp)
                 if named:
                     call = "o_tmpfile:1:EOPNOTSUPP," + call
                 proc = cs.stop_at(call, ["m", self.src, dst], env)

@@ -9,8 +9,8 @@ import errno
 import glob
 import os
 import stat
-import subprocess
 
+import copy_support as cs
 import e2e_support as e2e
 
 NOT_WRITTEN = 1
@@ -36,34 +36,33 @@ class FileFaults(e2e.E2ETestCase):
                          "a partial copy was left beside the destination")
 
     def mount_small_disk(self, name, size):
-        """A tmpfs of the given size; skips the test where mounting is not
-        allowed (it needs root and the right to mount)."""
-        folder = self.path(name)
-        os.makedirs(folder)
-        mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size}", "tmpfs", folder],
-                                 capture_output=True)
-        if mounted.returncode != 0:
-            self.skipTest("cannot mount a small tmpfs here, so the full-disk case is not run: "
-                          + mounted.stderr.decode(errors="replace").strip())
-        self.addCleanup(subprocess.run, ["umount", folder], check=True)
-        return folder
+        """Skips the test where mounting is not allowed (needs root)."""
+        return cs.mount_tmpfs(self, name, size) or self.skipTest(
+            "cannot mount a small tmpfs here, so the full-disk case is not run")
 
     def test_read_only_destination_is_refused_and_kept(self):
         # We run as root, who could write anyway: the program must refuse a
-        # file without write permission bits all the same.
-        # name, mode of the destination, written
+        # file without write permission bits all the same, also in place and
+        # through a symbolic link.
+        # name, mode of the destination, how it is named, written
         cases = [
-            ("read-only", 0o444, False),
-            ("owner read only", 0o400, False),
-            ("no permissions", 0o000, False),
-            ("read and execute", 0o555, False),
-            ("write only", 0o200, True),  # has a write bit: replaced
+            ("read-only", 0o444, "two paths", False),
+            ("owner read only", 0o400, "two paths", False),
+            ("no permissions", 0o000, "two paths", False),
+            ("read and execute", 0o555, "two paths", False),
+            ("in place", 0o444, "in place", False),
+            ("through a symbolic link", 0o444, "link", False),
+            ("write only", 0o200, "two paths", True),  # has a write bit: replaced
         ]
-        for name, mode, written in cases:
+        for name, mode, how, written in cases:
             with self.subTest(case=name):
                 dst = self.write(f"{name}.txt", b"old contents")
                 os.chmod(dst, mode)
-                run = self.run_program(["m", self.src, dst])
+                link = self.path(f"{name}.link")
+                os.symlink(dst, link)
+                args = {"two paths": ["m", self.src, dst], "in place": ["m", dst],
+                        "link": ["m", self.src, link]}[how]
+                run = self.run_program(args)
                 if written:
                     self.assertEqual(run.code, 0, run)
                     self.assertEqual(self.read(dst), WIN)
@@ -72,31 +71,13 @@ class FileFaults(e2e.E2ETestCase):
                     self.assertCancelled(run, errno.EACCES)
                     self.assertEqual(self.read(dst), b"old contents")
                     # Cancelled at the copy: the converted data wait in temp.
-                    self.assertEqual(self.read(self.intermediate), WIN)
+                    self.assertEqual(self.read(self.intermediate),
+                                     b"old contents" if how == "in place" else WIN)
                     os.remove(self.intermediate)
+                self.assertTrue(os.path.islink(link))
                 self.assertEqual(stat.S_IMODE(os.stat(dst).st_mode), mode, "mode changed")
                 self.assertEqual(self.read(self.src), MAC)
                 self.assertNoStrayCopies(self.dir)
-
-    def test_read_only_file_in_place_and_through_a_link(self):
-        target = self.write("ziel.txt", b"old contents")
-        os.chmod(target, 0o444)
-        link = self.path("link.txt")
-        os.symlink(target, link)
-        # name, arguments, the file that must stay as it was
-        cases = [
-            ("in place", ["w", target], target),
-            ("through a symbolic link", ["m", self.src, link], target),
-        ]
-        for name, args, kept in cases:
-            with self.subTest(case=name):
-                run = self.run_program(args)
-                self.assertCancelled(run, errno.EACCES)
-                self.assertEqual(self.read(kept), b"old contents")
-                self.assertTrue(os.path.islink(link))
-                self.assertTrue(os.path.exists(self.intermediate))
-                os.remove(self.intermediate)
-        self.assertNoStrayCopies(self.dir)
 
     def test_intermediate_file_named_as_source_or_destination(self):
         # The intermediate file is emptied first and deleted last: a source
@@ -121,7 +102,7 @@ class FileFaults(e2e.E2ETestCase):
     def test_full_disk(self):
         big = bytes(range(1, 256)) * (1200 * KB // 255)  # no NULs: nothing dropped
         src = self.write("gross.txt", big)
-        converted = e2e.convert_through_bytes(e2e.expected_tables()[0], big)
+        converted = cs.converted(big)
         # name, folder for the intermediate file, destination folder; the
         # disk of 1 MB holds the one that overflows
         cases = [
@@ -169,7 +150,7 @@ class FileFaults(e2e.E2ETestCase):
                                os.strerror(errno.ENOSPC))], prompt)
             os.remove(filler)
             self.assertEqual(run.answer(), 0, run.said)
-        self.assertEqual(self.read(dst), e2e.convert_through_bytes(e2e.expected_tables()[0], big))
+        self.assertEqual(self.read(dst), cs.converted(big))
         self.assertFalse(os.path.exists(os.path.join(temp, e2e.TEMP_NAME)))
 
 

@@ -34,15 +34,13 @@ class HostileTemp(e2e.E2ETestCase):
             f.write(TEXT)
         os.chown(self.src, NOBODY, NOBODY)
 
-    def convert(self, env):
-        return subprocess.run(cs.AS_SECOND_USER + [e2e.PROGRAM, "m", self.src],
-                              env=cs.environment(**env), capture_output=True,
-                              stdin=subprocess.DEVNULL, timeout=20)
+    def convert(self, env, dst=()):
+        return self.run_program(["m", self.src, *dst], env=env, prefix=cs.AS_SECOND_USER)
 
     def assertRefused(self, run, text):
-        self.assertEqual(run.returncode, 1, run.stderr)
-        texts = [f[2] for f in e2e.failure_lines(run.stderr.decode())]
-        self.assertEqual(len(texts), 1, run.stderr)
+        self.assertEqual(run.code, 1, run)
+        texts = [f[2] for f in e2e.failure_lines(run.stderr)]
+        self.assertEqual(len(texts), 1, run)
         self.assertIn(texts[0], text if isinstance(text, tuple) else (text,))
         self.assertEqual(self.read(self.src), TEXT, "converted through a planted file")
 
@@ -101,12 +99,9 @@ class HostileTemp(e2e.E2ETestCase):
         for dst, text in ((link, errno.EACCES), (chain, errno.EACCES), (through_folder, errno.EACCES),
                           (loop, errno.ELOOP)):
             with self.subTest(destination=os.path.relpath(dst, self.dir)):
-                run = subprocess.run(cs.AS_SECOND_USER + [e2e.PROGRAM, "m", self.src, dst],
-                                     env=cs.environment(temp=self.mine), capture_output=True,
-                                     stdin=subprocess.DEVNULL, timeout=20)
-                self.assertEqual(run.returncode, 1, run.stderr)
-                self.assertEqual([f[2] for f in e2e.failure_lines(run.stderr.decode())],
-                                 [os.strerror(text)])
+                run = self.convert({"temp": self.mine}, [dst])
+                self.assertEqual(run.code, 1, run)
+                self.assertEqual([f[2] for f in e2e.failure_lines(run.stderr)], [os.strerror(text)])
                 self.assertEqual(self.read(own), b"keep me")
 
     def test_a_temp_folder_others_may_write(self):
@@ -125,7 +120,7 @@ class HostileTemp(e2e.E2ETestCase):
         os.makedirs(theirs)
         os.chown(theirs, NOBODY, NOBODY)
         dst = self.write("ziel.txt", b"root's old text")
-        proc = cs.stop_at("fsync:1", ["m", self.src, dst], cs.environment(temp=theirs))
+        proc = cs.stop_at("fsync:1", ["m", self.src, dst], e2e.environment(temp=theirs))
         planted = os.path.join(theirs, e2e.TEMP_NAME)
         os.rename(planted, planted + ".weg")
         self.plant_file(planted, 0o644)
@@ -143,7 +138,7 @@ class HostileTemp(e2e.E2ETestCase):
         os.makedirs(folder)
         dst = os.path.join(folder, "neu.txt")
         proc = cs.stop_at("o_tmpfile:1:EOPNOTSUPP,copy_file_range:1", ["m", self.src, dst],
-                          cs.environment(temp=cs.other_file_system_folder(self)))
+                          e2e.environment(temp=cs.other_file_system_folder(self)))
         ours = [os.path.join(folder, n) for n in os.listdir(folder)]
         self.assertEqual(len(ours), 1, ours)
         locker = subprocess.Popen(cs.AS_SECOND_USER + [
@@ -166,9 +161,8 @@ class HostileTemp(e2e.E2ETestCase):
         self.plant_file(left, 0o4755)
         os.chown(left, NOBODY, NOBODY)
         dst = self.write("ziel.txt", b"root's old text")
-        run = subprocess.run([e2e.PROGRAM, "m", self.src, dst], env=cs.environment(temp=closed),
-                             capture_output=True, stdin=subprocess.DEVNULL, timeout=20)
-        self.assertEqual(run.returncode, 0, run.stderr)
+        run = self.run_program(["m", self.src, dst], env={"temp": closed})
+        self.assertEqual(run.code, 0, run)
         self.assertEqual(self.read(dst), WIN)
         self.assertEqual(os.listdir(closed), [])
 
@@ -187,7 +181,7 @@ class HostileTemp(e2e.E2ETestCase):
         env = {"temp": None, "TMPDIR": None}
 
         run = self.convert(env)
-        self.assertEqual(run.returncode, 0, run.stderr)
+        self.assertEqual(run.code, 0, run)
         self.assertEqual(self.read(self.src), WIN)
         st = os.lstat(folder)
         self.assertTrue(stat.S_ISDIR(st.st_mode))

@@ -12,7 +12,7 @@ import unittest
 import copy_support as cs
 import e2e_support as e2e
 
-LIBRARY = os.environ.get("FALVORI_FAULTINJECT", "")
+LIBRARY = cs.LIBRARY
 OLD = b"old contents\n"
 DATA = cs.unrepeated(600 * 1024 + 7)  # three blocks of the conversion, the last one odd
 NO_TMPFILE = "o_tmpfile:1:EOPNOTSUPP"
@@ -48,7 +48,7 @@ class InjectedFaults(e2e.E2ETestCase):
     def run_faulty(self, way, temp, dst, fault, log, answer):
         if way.startswith("named"):
             fault = ",".join(f for f in (NO_TMPFILE, fault) if f)
-        env = cs.environment(temp=temp, LD_PRELOAD=LIBRARY, FALVORI_FAULT=fault,
+        env = e2e.environment(temp=temp, LD_PRELOAD=LIBRARY, FALVORI_FAULT=fault,
                              FALVORI_FAULT_LOG=log)
         args = ["m", self.src, dst]
         if answer:
@@ -59,7 +59,7 @@ class InjectedFaults(e2e.E2ETestCase):
     def counts(self, way, temp, dst, src=None):
         """How often each call is made, by a conversion of src into dst."""
         log = self.path("counts.log")
-        env = cs.environment(temp=temp, LD_PRELOAD=LIBRARY, FALVORI_FAULT_LOG=log,
+        env = e2e.environment(temp=temp, LD_PRELOAD=LIBRARY, FALVORI_FAULT_LOG=log,
                              FALVORI_FAULT=NO_TMPFILE if way.startswith("named") else "")
         run = self.run_program(["m", src or self.src, dst], env=env)
         with open(log) as f:
@@ -106,7 +106,7 @@ class InjectedFaults(e2e.E2ETestCase):
                 dst = os.path.join(other, "ziel.txt")
                 if existing:
                     self.write(dst, OLD)
-                run = self.run_program(["m", self.src, dst], env=cs.environment(
+                run = self.run_program(["m", self.src, dst], env=e2e.environment(
                     temp=self.dir, LD_PRELOAD=LIBRARY, FALVORI_FAULT=faults))
                 self.assertEqual(run.code, code, run)
                 self.assertEqual(self.read(dst), cs.converted(DATA) if code == 0 else OLD)

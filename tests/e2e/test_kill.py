@@ -44,7 +44,7 @@ class KilledConversions(e2e.E2ETestCase):
         dst = os.path.join(out, "ziel.txt")
         for way, temp in (("moved into place", self.dir),
                           ("new file beside it", cs.other_file_system_folder(self))):
-            env = cs.environment(temp=temp)
+            env = e2e.environment(temp=temp)
             for _ in range(2):  # the second one replaces, as the killed ones do
                 start = time.monotonic()
                 self.assertEqual(subprocess.run([e2e.PROGRAM, "m", src, dst], env=env).returncode, 0)

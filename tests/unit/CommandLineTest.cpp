@@ -16,11 +16,7 @@ struct Outcome {
 std::unique_ptr<Outcome> Evaluate(const std::string& line) {
     auto r = std::make_unique<Outcome>();
     r->platform.commandLineText = line;
-    try {
-        r->core.BefehlszeileAuswerten();
-    } catch (const ProgramEnded& e) {
-        r->endedWith = e.status;
-    }
+    r->endedWith = EndStatus([&] { r->core.BefehlszeileAuswerten(); });
     return r;
 }
 
@@ -74,19 +70,14 @@ TEST(BefehlszeileAuswerten, EmptyCommandLineReturnsForTheWindow) {
 }
 
 TEST(BefehlszeileAuswerten, ConvertsInPlaceWithoutAskingAndEndsWithStatus) {
-    auto r = std::make_unique<Outcome>();
-    for (int i = 0; i < 256; ++i) r->core.MacZuWin[i] = r->core.WinZuMac[i] = static_cast<std::int16_t>(i);
-    r->core.MacZuWin['a'] = 'b';
-    r->platform.files["C:\\x.txt"].data = "aa";
-    r->platform.commandLineText = "m C:\\x.txt";
-    try {
-        r->core.BefehlszeileAuswerten();
-    } catch (const ProgramEnded& e) {
-        r->endedWith = e.status;
-    }
-    EXPECT_EQ(r->endedWith, kExitWritten);
-    EXPECT_EQ(r->platform.files["C:\\x.txt"].data, "bb");
-    EXPECT_TRUE(r->platform.shown.empty());
+    Outcome r;
+    FillIdentity(r.core.MacZuWin);
+    r.core.MacZuWin['a'] = 'b';
+    r.platform.files["C:\\x.txt"].data = "aa";
+    r.platform.commandLineText = "m C:\\x.txt";
+    EXPECT_EQ(EndStatus([&] { r.core.BefehlszeileAuswerten(); }), kExitWritten);
+    EXPECT_EQ(r.platform.files["C:\\x.txt"].data, "bb");
+    EXPECT_TRUE(r.platform.shown.empty());
 }
 
 TEST(Convert, DashIsStandardOutputOnlyWhereThePlatformHasIt) {
@@ -111,7 +102,7 @@ TEST(Convert, DashIsStandardOutputOnlyWhereThePlatformHasIt) {
         r.core.Stapelbetrieb = true;
         r.platform.files["-"].data = "aqc";  // standard input
         r.platform.files["src"].data = "xa";
-        for (int i = 0; i < 256; ++i) r.core.MacZuWin[i] = static_cast<std::int16_t>(i);
+        FillIdentity(r.core.MacZuWin);
         r.core.MacZuWin['a'] = 'b';
         r.core.MacZuWin['q'] = 'b';
         EXPECT_EQ(r.core.Convert(c.words[1], c.words.size() > 2 ? c.words[2] : ""), c.status) << shown;
@@ -138,7 +129,7 @@ TEST(Convert, FailingStandardOutputEndsFatallyAfterOneMessage) {
         r.platform.succeedFirst[Step::Write] = succeed;
         r.platform.failuresLeft[Step::Write] = 1;
         r.platform.answers = {kRetry, kRetry};  // nothing may ask: a pipe cannot be retried
-        for (int i = 0; i < 256; ++i) r.core.MacZuWin[i] = static_cast<std::int16_t>(i);
+        FillIdentity(r.core.MacZuWin);
         EXPECT_EQ(r.core.Convert("big", "-"), kExitFatal) << succeed;
         ASSERT_EQ(r.platform.shown.size(), 1u) << succeed;
         EXPECT_EQ(r.platform.shown[0].text, kInjected.text);

@@ -15,7 +15,8 @@ protected:
     Conversion() {
         // A table that changes something visible: Mac 0x8A (ä) -> Win 0xE4,
         // and the identity's 0 drops NUL bytes.
-        for (int i = 0; i < 256; ++i) core.MacZuWin[i] = core.WinZuMac[i] = static_cast<std::int16_t>(i);
+        FillIdentity(core.MacZuWin);
+        FillIdentity(core.WinZuMac);
         core.MacZuWin[0x8A] = 0xE4;
         core.WinZuMac[0xE4] = 0x8A;
     }

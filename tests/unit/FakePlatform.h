@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Core.h"
 #include "core/Platform.h"
 #include "tests/Boxes.h"
 
@@ -72,6 +73,21 @@ public:
     bool FailNow(Step step);
     std::string TableFilePath() const { return folder + "\\ZeichenCodes Mac-Win.txt"; }
 };
+
+// Runs f: the status the program ended with, or nothing if it went on.
+template <typename F>
+std::optional<int> EndStatus(F&& f) {
+    try {
+        f();
+    } catch (const ProgramEnded& e) {
+        return e.status;
+    }
+    return std::nullopt;
+}
+
+inline void FillIdentity(Tabelle& table) {
+    for (int i = 0; i < 256; ++i) table[i] = static_cast<std::int16_t>(i);
+}
 
 inline const std::string kStandardOutput = "<standard output>";
 inline const Failure kInjected{5, "Zugriff verweigert."};
