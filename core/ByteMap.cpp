@@ -90,9 +90,10 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vbmi2,popcnt"))) std::s
 bool Always() { return true; }
 
 #ifdef FALVORI_X86_KERNELS
+// With popcnt, which every AVX2 processor has and the survey's AVX2 loop counts with.
 bool HasAvx2() {
     __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2");
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
 }
 
 bool HasAvx512() {

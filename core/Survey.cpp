@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "core/ByteMap.h"
 #include "core/Core.h"
 #include "core/Guard.h"
 
@@ -26,14 +27,6 @@ const std::uint8_t* Find(const std::uint8_t* from, const std::uint8_t* end, std:
 }
 
 #ifdef FALVORI_SURVEY_AVX2
-
-bool HasAvx2() {
-    static const bool has = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
-    }();
-    return has;
-}
 
 __attribute__((target("avx2"))) inline std::uint32_t Mask(__m256i v) {
     return static_cast<std::uint32_t>(_mm256_movemask_epi8(v));
@@ -149,7 +142,8 @@ Survey::Counts Survey::CountScalar(const std::uint8_t* data, std::uint32_t size)
 
 void Survey::Piece(const std::uint8_t* data, std::uint32_t size) {
 #ifdef FALVORI_SURVEY_AVX2
-    Counts counts = plainAscii_ && HasAvx2() ? CountAvx2(kinds_.data(), data, size) : CountScalar(data, size);
+    Counts counts = plainAscii_ && ByteMap::Supported(ByteMap::Kernel::Avx2) ? CountAvx2(kinds_.data(), data, size)
+                                                                             : CountScalar(data, size);
 #else
     Counts counts = CountScalar(data, size);
 #endif

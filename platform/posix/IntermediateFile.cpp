@@ -37,7 +37,7 @@ Result<std::unique_ptr<Intermediate>> PosixIntermediate::Create(const std::strin
     std::unique_ptr<PosixIntermediate> file(new PosixIntermediate);
     const std::string folder = FolderOf(path);
     file->name_ = NameIn(path);
-    if (privateFolder && ::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return Fail(SystemFailure(errno));
+    if (privateFolder && ::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return Fail(LastFailure());
     file->folder_.Reset(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (privateFolder ? O_NOFOLLOW : 0)));
     struct stat st {};
     if (!file->folder_ || ::fstat(file->folder_.Get(), &st) != 0) return Fail(SystemFailure(errno == ELOOP ? ENOTDIR : errno));
@@ -60,21 +60,21 @@ Result<std::unique_ptr<Intermediate>> PosixIntermediate::Create(const std::strin
         struct stat named {};
         if (::fstatat(dir, name, &named, AT_SYMLINK_NOFOLLOW) == 0) {
             if (closedAndOurs && S_ISREG(named.st_mode) && named.st_uid != me && named.st_nlink == 1) {
-                if (::unlinkat(dir, name, 0) != 0 && errno != ENOENT) return Fail(SystemFailure(errno));
+                if (::unlinkat(dir, name, 0) != 0 && errno != ENOENT) return Fail(LastFailure());
                 continue;
             }
             if (Failure f = CheckOurs(named)) return Fail(f);
         } else if (errno != ENOENT) {
-            return Fail(SystemFailure(errno));
+            return Fail(LastFailure());
         }
         // No O_TRUNC: a file another conversion owns must not be emptied.
         fd.Reset(::openat(dir, name, kOpenFlags, 0600));
         if (!fd && errno == ELOOP) {
             return Fail(NotRegularFileFailure());
         }
-        if (!fd) return Fail(SystemFailure(errno));
+        if (!fd) return Fail(LastFailure());
         struct stat opened {};
-        if (::fstat(fd.Get(), &opened) != 0) return Fail(SystemFailure(errno));
+        if (::fstat(fd.Get(), &opened) != 0) return Fail(LastFailure());
         if (Failure f = CheckOurs(opened)) return Fail(f);
         if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) return Fail(SystemFailure(errno == EWOULDBLOCK ? EBUSY : errno));
         // The owner before us may have deleted or moved the file between our
@@ -84,11 +84,11 @@ Result<std::unique_ptr<Intermediate>> PosixIntermediate::Create(const std::strin
             continue;
         }
         // Truncating an empty file would make ext4 flush it to disk on close.
-        if (opened.st_size > 0 && ::ftruncate(fd.Get(), 0) != 0) return Fail(SystemFailure(errno));
-        if ((opened.st_mode & 07777) != 0600 && ::fchmod(fd.Get(), 0600) != 0) return Fail(SystemFailure(errno));
+        if (opened.st_size > 0 && ::ftruncate(fd.Get(), 0) != 0) return Fail(LastFailure());
+        if ((opened.st_mode & 07777) != 0600 && ::fchmod(fd.Get(), 0600) != 0) return Fail(LastFailure());
         // The core closes its own descriptor; ours keeps the file and the lock.
         UniqueFd writer(::fcntl(fd.Get(), F_DUPFD_CLOEXEC, 0));
-        if (!writer) return Fail(SystemFailure(errno));
+        if (!writer) return Fail(LastFailure());
         file->writer_ = PosixFile::Owning(std::move(writer));
         return {std::move(file), {}};
     }

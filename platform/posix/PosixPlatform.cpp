@@ -190,7 +190,7 @@ Result<std::unique_ptr<File>> PosixPlatform::OpenForReading(const std::string& p
     struct stat st {};
     if (!fd || ::fstat(fd.Get(), &st) != 0) return {nullptr, LastFailure()};
     if (S_ISDIR(st.st_mode)) return {nullptr, SystemFailure(EISDIR)};
-    // A shared lock while we read, so that CreateForWriting refuses this very
+    // A shared lock while we read, so that CreateIntermediate refuses this very
     // file (a source that is the intermediate file) instead of emptying it,
     // as Windows refuses to write a file open for reading. When another
     // program holds a lock on it, we read without one.

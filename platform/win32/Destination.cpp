@@ -19,11 +19,6 @@ OwnedHandle OpenToLook(const std::wstring& path, DWORD access, DWORD flags) {
                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr));
 }
 
-// Why a disk file there may not be written, 0 when it may.
-DWORD Refusal(const BY_HANDLE_FILE_INFORMATION& info) {
-    return (info.dwFileAttributes & kNotReplaced) ? ERROR_ACCESS_DENIED : 0;
-}
-
 // Hidden and system as the existence test reads them, by path: Wine tells
 // a dot file hidden only so, never through a handle.
 DWORD NamedRefusal(const std::wstring& path) {
@@ -45,6 +40,10 @@ Failure NameTaken(const std::wstring& path, bool& taken) {
 }
 
 }  // namespace
+
+DWORD Refusal(const BY_HANDLE_FILE_INFORMATION& info) {
+    return (info.dwFileAttributes & kNotReplaced) ? ERROR_ACCESS_DENIED : 0;
+}
 
 Failure InspectDestination(const std::wstring& to, Destination& d) {
     d = Destination{};

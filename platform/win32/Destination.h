@@ -25,4 +25,8 @@ struct Destination {
 // turn InPlace.
 Failure InspectDestination(const std::wstring& to, Destination& destination);
 
+// Why a disk file with these attributes may not be written, 0 when it may:
+// asked again by the way that writes, in case they changed meanwhile.
+DWORD Refusal(const BY_HANDLE_FILE_INFORMATION& info);
+
 }  // namespace falvori

@@ -130,9 +130,7 @@ Failure WriteInPlace(HANDLE ours, const Destination& d) {
     BY_HANDLE_FILE_INFORMATION info{};
     if (GetFileType(file.Get()) != FILE_TYPE_DISK) return SystemFailure(ERROR_BAD_DEVICE);
     if (Failure failure = Describe(file.Get(), info)) return failure;
-    if (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                                 FILE_ATTRIBUTE_SYSTEM))
-        return SystemFailure(ERROR_ACCESS_DENIED);
+    if (const DWORD refused = Refusal(info)) return SystemFailure(refused);
     Failure failure = CopyAll(ours, file.Get());
     if (!failure) failure = FlushFile(file.Get());
     if (failure) return failure;

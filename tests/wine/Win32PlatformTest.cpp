@@ -523,7 +523,7 @@ TEST_F(Win32FilesTest, VolumeIsNotWritten) {
     EXPECT_EQ(ReadBytes(image), "Abbild");
 }
 
-TEST_F(Win32FilesTest, CopyOverAFileAnotherProgramHoldsFailsAndKeepsIt) {
+TEST_F(Win32FilesTest, CopyBesideAFileAnotherProgramHoldsFailsAndKeepsIt) {
     const std::wstring target = dir_ / L"offen.txt";
     ASSERT_TRUE(WriteBytes(target, "alt"));
     HANDLE held = CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
